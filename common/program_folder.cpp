@@ -1,0 +1,60 @@
+#include "common/program_folder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace suantiji {
+
+namespace fs = std::filesystem;
+
+std::string ExecutableFolder() {
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    if (error) return fs::current_path(error).string();
+    return exe.parent_path().string();
+}
+
+std::string ProgramFolderFor(const std::string& executableFolder, const char* xdgDataHome,
+                             const char* home) {
+    if (!executableFolder.empty() && access(executableFolder.c_str(), W_OK | X_OK) == 0) {
+        return executableFolder;
+    }
+    fs::path base;
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
+        base = xdgDataHome;
+    } else if (home != nullptr && home[0] != '\0') {
+        base = fs::path(home) / ".local" / "share";
+    } else {
+        return executableFolder;
+    }
+    const fs::path folder = base / "suantiji";
+    MakeFolderPath(folder.string());
+    return folder.string();
+}
+
+std::string ProgramFolder() {
+    return ProgramFolderFor(ExecutableFolder(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::is_directory(path, error);
+}
+
+bool MakeFolder(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::create_directory(path, error) && !error;
+}
+
+bool MakeFolderPath(const std::string& path) {
+    if (path.empty()) return false;
+    if (IsFolder(path)) return true;
+    std::error_code error;
+    fs::create_directories(path, error);
+    return IsFolder(path);
+}
+
+}  // namespace suantiji

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace suantiji {
+
+// The sheet names the Chinese faces "黑体", SimHei, SimSun and 宋体, which a Linux desktop
+// lacks and fontconfig answers with a font without Chinese glyphs. Maps them to the first CJK
+// face present. Call once after the QApplication exists and before anything is drawn.
+void InstallFontSubstitutes();
+
+}  // namespace suantiji

@@ -1,0 +1,85 @@
+#include "common/text.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <limits>
+
+namespace suantiji {
+namespace {
+
+struct IntegerCase {
+    const char* text;
+    std::int64_t value;
+};
+
+class TextToIntegerTest : public testing::TestWithParam<IntegerCase> {};
+
+TEST_P(TextToIntegerTest, ReadsLeadingNumber) {
+    EXPECT_EQ(TextToInteger64(GetParam().text), GetParam().value) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, TextToIntegerTest,
+    testing::Values(IntegerCase{"", 0}, IntegerCase{"abc", 0}, IntegerCase{"3.5", 3},
+                    IntegerCase{"-3.9", -3}, IntegerCase{"  42x", 42}, IntegerCase{"+7", 7},
+                    IntegerCase{"- 7", 0}, IntegerCase{"１２３", 123}, IntegerCase{"－１５", -15},
+                    IntegerCase{"\u3000 ８", 8}, IntegerCase{"007", 7}, IntegerCase{".5", 0},
+                    IntegerCase{"99999999999999999999", std::numeric_limits<std::int64_t>::max()},
+                    IntegerCase{"-99999999999999999999",
+                                std::numeric_limits<std::int64_t>::min()}));
+
+TEST(TextToInteger, SaturatesToThirtyTwoBits) {
+    EXPECT_EQ(TextToInteger("4294967296"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(TextToInteger("-4294967296"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(TextToInteger("2147483647"), 2147483647);
+}
+
+TEST(TruncateToInteger, TowardZero) {
+    EXPECT_EQ(TruncateToInteger(3.9), 3);
+    EXPECT_EQ(TruncateToInteger(-3.9), -3);
+    EXPECT_EQ(TruncateToInteger(1e300), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(TruncateToInteger(std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+TEST(IntegerAndTruthText, Forms) {
+    EXPECT_EQ(IntegerToText(-12), "-12");
+    EXPECT_EQ(IntegerToText(0), "0");
+    EXPECT_EQ(BoolToText(true), "真");
+    EXPECT_EQ(BoolToText(false), "假");
+}
+
+TEST(ReplacePairs, AppliesPairsInOrderOnPreviousResult) {
+    const std::array pairs{ReplacePair{"*", "×"}, ReplacePair{"/", "÷"}};
+    EXPECT_EQ(ReplacePairs("6/3*2=", std::nullopt, 1, true, pairs), "6÷3×2=");
+    // The second pair sees what the first one wrote.
+    const std::array chained{ReplacePair{"a", "b"}, ReplacePair{"b", "c"}};
+    EXPECT_EQ(ReplacePairs("ab", std::nullopt, 0, true, chained), "cc");
+}
+
+TEST(ReplacePairs, CountStartAndCase) {
+    const std::array pair{ReplacePair{"x", "-"}};
+    EXPECT_EQ(ReplacePairs("xXxX", 2, 1, true, pair), "-X-X");
+    EXPECT_EQ(ReplacePairs("xXxX", 2, 1, false, pair), "--xX");
+    EXPECT_EQ(ReplacePairs("xXxX", std::nullopt, 3, false, pair), "xX--");
+    EXPECT_EQ(ReplacePairs("xXxX", 0, 1, true, pair), "xXxX");
+    EXPECT_EQ(ReplacePairs("xx", std::nullopt, 99, true, pair), "xx");
+}
+
+TEST(ReplacePairs, EmptySoughtAndSixthPairChangeNothing) {
+    const std::array pairs{ReplacePair{"", "z"}, ReplacePair{"a", "1"}, ReplacePair{"b", "2"},
+                           ReplacePair{"c", "3"}, ReplacePair{"d", "4"}, ReplacePair{"e", "5"}};
+    EXPECT_EQ(ReplacePairs("abcde", std::nullopt, 1, true, pairs), "1234e");
+}
+
+TEST(ReplacePairs, NeverSplitsAWideCharacter) {
+    // "※" is E2 80 BB; a search for the byte sequence of "€" (E2 82 AC) must not match inside.
+    EXPECT_EQ(ReplaceAll("2026/12/7 星期一 09:05:03", "/", "_"), "2026_12_7 星期一 09:05:03");
+    EXPECT_EQ(FindText("星期一一", "一"), 7);
+    EXPECT_EQ(FindText("星期", "一"), -1);
+    EXPECT_EQ(FindText("abcABC", "C", 1, false), 3);
+    EXPECT_EQ(FindText("abcABC", "C", 4, true), 6);
+}
+
+}  // namespace
+}  // namespace suantiji
