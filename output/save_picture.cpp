@@ -1,0 +1,87 @@
+#include "output/save_picture.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include "common/program_folder.h"
+#include "output/bmp_encoder.h"
+#include "output/window_capture.h"
+
+namespace suantiji {
+
+PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& options)
+    : QFileDialog(parent) {
+    // The desktop's own dialog differs between desktops and cannot be driven in tests.
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A name typed without ".bmp" is saved exactly as typed.
+    setDefaultSuffix(QString());
+    setNameFilter(QString::fromStdString(options.filter));
+    setDirectory(QString::fromStdString(options.folder));
+    selectFile(QString::fromStdString(options.proposedName));
+}
+
+void PictureFileDialog::accept() {
+    const QString chosen = selectedFiles().value(0);
+    if (!chosen.isEmpty()) {
+        const QFileInfo info(chosen);
+        if (!info.isDir() && !info.absoluteDir().exists()) return;
+    }
+    QFileDialog::accept();
+}
+
+QtSaveFileDialog::QtSaveFileDialog(QWidget* parent) : m_parent(parent) {}
+
+std::optional<std::string> QtSaveFileDialog::Show(const SaveDialogOptions& options) {
+    PictureFileDialog dialog(m_parent, options);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QString chosen = dialog.selectedFiles().value(0);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+}
+
+void DesktopFileOpener::Open(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+bool WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    // Written beside the target and renamed over it, so a failed write (disk full, folder gone)
+    // leaves an earlier picture of the same name whole.
+    QSaveFile file(QString::fromStdString(path));
+    // A replaceable file in a folder that takes no new files is still written in place.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void SaveSheetPicture(QWidget* table, const std::string& programFolder,
+                      const std::string& sheetTimestamp, SaveFileDialog& dialog,
+                      FileOpener& opener) {
+    const std::string folder = RecordsFolder(programFolder);
+    if (!IsFolder(folder)) MakeFolder(folder);
+
+    // Taken before the dialog exists, so the picture never shows the dialog over the sheet.
+    const std::vector<std::uint8_t> picture = CaptureWindowBitmap(table);
+    // Nothing to save: an empty .bmp would only replace a good file with one no viewer reads.
+    if (picture.empty()) return;
+
+    const std::optional<std::string> path =
+        dialog.Show({folder, ProposedPictureName(sheetTimestamp), "*.bmp"});
+    if (!path) return;
+
+    // Opening after a failed write would show an older file of that name, or an error.
+    if (!WritePictureFile(*path, picture)) return;
+    opener.Open(*path);
+}
+
+}  // namespace suantiji
