@@ -1,0 +1,138 @@
+#include "output/bmp_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace suantiji {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint32_t u32At(const Bytes& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+// The 58 header bytes a reader expects for an uncompressed picture of this size.
+Bytes expectedHeader(std::uint32_t width, std::uint32_t height, std::uint8_t bits,
+                     std::uint32_t imageSize) {
+    const std::uint32_t fileSize = 58 + imageSize;
+    auto le = [](std::uint32_t v) {
+        return Bytes{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                     static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    };
+    Bytes h{'B', 'M'};
+    auto append = [&h](const Bytes& part) { h.insert(h.end(), part.begin(), part.end()); };
+    append(le(fileSize));
+    append({0, 0, 0, 0});  // reserved
+    append(le(58));        // pixel data offset
+    append(le(40));        // info header size
+    append(le(width));
+    append(le(height));
+    append({1, 0, bits, 0});  // planes, bits per pixel
+    append(le(0));            // compression
+    append(le(imageSize));
+    append(le(0));  // resolutions
+    append(le(0));
+    append(le(0));  // colours used, important
+    append(le(0));
+    append(le(0));  // the one colour-table entry
+    return h;
+}
+
+TEST(BmpEncoderTest, ThirtyTwoBitsGoBottomRowFirstWithoutTheFourthByte) {
+    // Two rows of two pixels, top row first, the fourth byte set as a capture leaves it.
+    const Bytes source{
+        0x01, 0x02, 0x03, 0xFF, 0x04, 0x05, 0x06, 0xFF,  // top
+        0x11, 0x12, 0x13, 0xFF, 0x14, 0x15, 0x16, 0xFF,  // bottom
+    };
+    Bytes expected = expectedHeader(2, 2, 32, 16);
+    const Bytes rows{0x11, 0x12, 0x13, 0, 0x14, 0x15, 0x16, 0,
+                     0x01, 0x02, 0x03, 0, 0x04, 0x05, 0x06, 0};
+    expected.insert(expected.end(), rows.begin(), rows.end());
+
+    EXPECT_EQ(EncodeBmp(2, 2, 32, source, 8), expected);
+}
+
+TEST(BmpEncoderTest, TwentyFourBitRowsArePaddedToFourBytesAndStrideIsHonoured) {
+    // Three pixels make 9 bytes a row, stored as 12; the source keeps 10 bytes a row.
+    const Bytes source{
+        1,  2,  3,  4,  5,  6,  7,  8,  9,  0xEE,  // top
+        11, 12, 13, 14, 15, 16, 17, 18, 19, 0xEE,  // bottom
+    };
+    Bytes expected = expectedHeader(3, 2, 24, 24);
+    const Bytes rows{11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0,
+                     1,  2,  3,  4,  5,  6,  7,  8,  9,  0, 0, 0};
+    expected.insert(expected.end(), rows.begin(), rows.end());
+
+    EXPECT_EQ(EncodeBmp(3, 2, 24, source, 10), expected);
+}
+
+TEST(BmpEncoderTest, DesignSizedCaptureHasTheDocumentedLength) {
+    const Bytes source(1045 * 735 * 4, 0x80);
+    const Bytes file = EncodeBmp(1045, 735, 32, source, 1045 * 4);
+    ASSERT_EQ(file.size(), 3072358u);
+    EXPECT_EQ(u32At(file, 2), 3072358u);
+    EXPECT_EQ(u32At(file, 10), 58u);
+    EXPECT_EQ(u32At(file, 14), 40u);
+    EXPECT_EQ(u32At(file, 18), 1045u);
+    EXPECT_EQ(u32At(file, 22), 735u);
+    EXPECT_EQ(u32At(file, 34), 1045u * 735u * 4u);
+}
+
+struct RowSizeCase {
+    int width;
+    int bits;
+    std::int64_t rowSize;
+};
+
+class BmpRowSizeTest : public testing::TestWithParam<RowSizeCase> {};
+
+TEST_P(BmpRowSizeTest, RoundsUpToAMultipleOfFour) {
+    EXPECT_EQ(BmpRowSize(GetParam().width, GetParam().bits), GetParam().rowSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, BmpRowSizeTest,
+                         testing::Values(RowSizeCase{1045, 24, 3136}, RowSizeCase{1045, 32, 4180},
+                                         RowSizeCase{1, 24, 4}, RowSizeCase{4, 24, 12},
+                                         RowSizeCase{3, 16, 8}, RowSizeCase{2, 16, 4},
+                                         RowSizeCase{0, 32, 0}));
+
+TEST(BmpEncoderTest, RefusesPicturesItCannotWriteFaithfully) {
+    const Bytes four(4 * 4 * 4, 0);
+    EXPECT_TRUE(EncodeBmp(0, 4, 32, four, 16).empty());
+    EXPECT_TRUE(EncodeBmp(4, -1, 32, four, 16).empty());
+    EXPECT_TRUE(EncodeBmp(4, 4, 8, four, 16).empty()) << "would need a colour table";
+    EXPECT_TRUE(EncodeBmp(4, 4, 32, four, 12).empty()) << "stride shorter than a row";
+    EXPECT_TRUE(EncodeBmp(4, 5, 32, four, 16).empty()) << "source shorter than the picture";
+    // Beyond the 32-bit size fields: refused before anything is allocated or read.
+    EXPECT_TRUE(EncodeBmp(40000, 40000, 32, four, 160000).empty());
+    // The last row need not carry the stride's slack.
+    EXPECT_FALSE(EncodeBmp(3, 2, 24, Bytes(10 + 9, 0), 10).empty());
+}
+
+struct NameCase {
+    const char* timestamp;
+    const char* name;
+};
+
+class ProposedPictureNameTest : public testing::TestWithParam<NameCase> {};
+
+TEST_P(ProposedPictureNameTest, SeparatorsBecomeUnderscores) {
+    EXPECT_EQ(ProposedPictureName(GetParam().timestamp), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Timestamps, ProposedPictureNameTest,
+    testing::Values(NameCase{"2026/12/7 星期一 09:05:03", "2026_12_7_星期一_09_05_03.bmp"},
+                    NameCase{"2026/1/31 Saturday 23:59:00", "2026_1_31_Saturday_23_59_00.bmp"},
+                    NameCase{"", ".bmp"}));
+
+TEST(RecordsFolderTest, IsInsideTheProgramFolder) {
+    EXPECT_EQ(RecordsFolder("/opt/suantiji"), "/opt/suantiji/出题记录");
+}
+
+}  // namespace
+}  // namespace suantiji
