@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -87,7 +88,12 @@ public:
     void SetPrintLayout(int which, int value);
     const PrintLayout& GetPrintLayout() const;
 
-    // For painting: the cell at a valid (row, column).
+    // The range rule: the last row and column clipped to the table; empty when nothing applies.
+    std::optional<CellRange> ClipRange(const CellRange& range) const;
+    const std::vector<int>& RowHeights() const;
+    const std::vector<int>& ColumnWidths() const;
+
+    // For painting: the cell at a valid (row, column); an empty default cell elsewhere.
     const Cell& CellAt(int row, int column) const;
     const std::vector<CellRange>& MergedRanges() const;
     // The merged range that covers a cell, if any.
@@ -95,6 +101,9 @@ public:
 
 private:
     void changed(Change change);
+    bool isCell(int row, int column) const;
+    std::size_t index(int row, int column) const;
+    void applyToRange(const CellRange& range, const std::function<void(CellFormat&)>& edit);
 
     int m_rows = kDesignRows;
     int m_columns = kDesignColumns;

@@ -1,0 +1,63 @@
+#include "output/print_sheet.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "output/page_layout.h"
+#include "output/table_painter.h"
+
+namespace suantiji {
+
+bool ShowPrintDialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrintTable(const TableModel& model, QPainter& painter, QPagedPaintDevice& device) {
+    // A paged device's size is its printable area in device pixels.
+    const PagePlan plan = PlanPages(model, device.width(), device.height());
+    const QFont defaultFont = DefaultCellFont();
+    bool first = true;
+    for (const PageRows& page : plan.pages) {
+        if (!first && !device.newPage()) return false;
+        first = false;
+        if (plan.scale <= 0) continue;
+        painter.save();
+        painter.translate(plan.offsetX, 0);
+        painter.scale(plan.scale, plan.scale);
+        painter.translate(static_cast<double>(plan.rowsLeft), static_cast<double>(plan.rowsTop));
+        PaintTableRows(painter, model, page.firstRow, page.lastRow, defaultFont);
+        painter.restore();
+    }
+    return true;
+}
+
+bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
+    for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 0);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromUtf8(kPrintJobName));
+    printer.setFullPage(false);
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (!defaultPrinter.isNull()) printer.setPrinterName(defaultPrinter.printerName());
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (defaultPrinter.isNull()) {
+        if (!askForPrinter || !askForPrinter(printer)) return false;
+    }
+    if (!printer.isValid()) return false;
+
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    const bool complete = PrintTable(model, painter, printer);
+    // Ending the painter ends the document, also after a page the printer refused.
+    const bool ended = painter.end();
+    return complete && ended;
+}
+
+}  // namespace suantiji

@@ -1,0 +1,139 @@
+#include "output/table_painter.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRectF>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <tuple>
+
+#include "output/page_layout.h"
+
+namespace suantiji {
+
+namespace {
+
+constexpr int kMaxFontPixels = 500;
+constexpr double kReferencePixels = 200;
+
+QFont styledFont(QFont font, const CellFormat& format) {
+    font.setWeight(format.fontWeight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setItalic(format.italic);
+    font.setUnderline(format.underline);
+    font.setStrikeOut(format.strikeOut);
+    return font;
+}
+
+// Em size per pixel of character-cell height for a face and style. Measured once per process:
+// it is what makes a cell height turn into a pixel size, and measuring costs more than drawing.
+double emPerCellHeight(const QFont& font) {
+    using Key = std::tuple<QString, int, bool>;
+    static std::map<Key, double> measured;
+    const Key key{font.family(), font.weight(), font.italic()};
+    if (const auto found = measured.find(key); found != measured.end()) return found->second;
+    QFont reference = font;
+    reference.setPixelSize(static_cast<int>(kReferencePixels));
+    const QFontMetricsF metrics(reference);
+    const double cell = metrics.ascent() + metrics.descent();
+    const double ratio = cell > 0 ? kReferencePixels / cell : 1.0;
+    measured.emplace(key, ratio);
+    return ratio;
+}
+
+int cellHeightOf(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
+}
+
+QRectF rectOf(const CellBox& box) {
+    return {static_cast<double>(box.x), static_cast<double>(box.y), static_cast<double>(box.width),
+            static_cast<double>(box.height)};
+}
+
+}  // namespace
+
+QFont DefaultCellFont() {
+    QFont font = QApplication::font("QMessageBox");
+    if (font.pixelSize() <= 0) font.setPixelSize(std::max(QFontInfo(font).pixelSize(), 1));
+    return font;
+}
+
+QFont CellFont(const CellFormat& format, const QFont& defaultFont) {
+    QFont font = styledFont(defaultFont, format);
+    if (!format.fontFace.empty()) font.setFamily(QString::fromStdString(format.fontFace));
+    if (format.fontHeight < 0) {
+        // Negate in 64 bits: the height may be the smallest int.
+        const std::int64_t em = -std::int64_t{format.fontHeight};
+        font.setPixelSize(static_cast<int>(std::min<std::int64_t>(em, kMaxFontPixels)));
+        return font;
+    }
+    if (format.fontHeight == 0 && format.fontFace.empty()) return font;
+    const int cellHeight = format.fontHeight > 0 ? std::min(format.fontHeight, kMaxFontPixels)
+                                                 : cellHeightOf(defaultFont);
+    const long pixels = std::lround(cellHeight * emPerCellHeight(font));
+    font.setPixelSize(static_cast<int>(std::clamp<long>(pixels, 1, kMaxFontPixels)));
+    return font;
+}
+
+void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, int lastRow,
+                    const QFont& defaultFont) {
+    const std::vector<CellBox> boxes = CellBoxes(model, firstRow, lastRow);
+    if (boxes.empty()) return;
+
+    double width = 0;
+    for (int column = 0; column < model.ColumnCount(); ++column) width += model.ColumnWidth(column);
+    double height = 0;
+    for (int row = std::max(firstRow, 0); row <= std::min(lastRow, model.RowCount() - 1); ++row) {
+        height += model.RowHeight(row);
+    }
+
+    painter.save();
+    // A merged range that runs past the drawn rows is cut at their edge.
+    painter.setClipRect(QRectF(0, 0, width, height), Qt::IntersectClip);
+    painter.setPen(Qt::black);
+    const bool horizontalLines = (model.GridLineMode() & 1) != 0;
+    const bool verticalLines = (model.GridLineMode() & 2) != 0;
+    const QColor gridColour = QColor::fromRgb(static_cast<QRgb>(TableModel::kGridLineRgb));
+
+    for (const CellBox& box : boxes) {
+        const QRectF rect = rectOf(box);
+        painter.fillRect(rect, Qt::white);
+        // Lines lie on the last pixel row and column of each cell, so every cell keeps its size.
+        if (horizontalLines) {
+            painter.fillRect(QRectF(rect.left(), rect.bottom() - 1, rect.width(), 1), gridColour);
+        }
+        if (verticalLines) {
+            painter.fillRect(QRectF(rect.right() - 1, rect.top(), 1, rect.height()), gridColour);
+        }
+
+        const Cell& cell = model.CellAt(box.row, box.column);
+        if (cell.text.empty()) continue;
+        const int margin = cell.format.margin;
+        const QRectF textRect = rect.adjusted(margin, margin, -margin, -margin);
+        if (textRect.width() <= 0 || textRect.height() <= 0) continue;
+        int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+        switch (cell.format.alignment) {
+            case Alignment::Centre:
+                flags |= Qt::AlignHCenter;
+                break;
+            case Alignment::Right:
+                flags |= Qt::AlignRight;
+                break;
+            case Alignment::Left:
+                flags |= Qt::AlignLeft;
+                break;
+        }
+        // drawText clips to the rectangle itself; "&" is plain text without TextShowMnemonic.
+        painter.setFont(CellFont(cell.format, defaultFont));
+        painter.drawText(textRect, flags, QString::fromStdString(cell.text));
+    }
+    painter.restore();
+}
+
+}  // namespace suantiji
