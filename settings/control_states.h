@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+
+#include "settings/control_host.h"
+#include "settings/profile_file.h"
+
+namespace suantiji {
+
+// Control names separated by "|"; a control whose name equals one of them exactly is not saved.
+inline constexpr const char* kPrinterComboExclusion = "组合框_打印机";
+
+// programFolder + "/data/config.abc": the file the window's states live in.
+std::string SettingsFilePath(const std::string& programFolder);
+// Makes sure programFolder + "/data" exists and returns programFolder + "/data/setsoft.ini".
+// The steps fall back to it when they are given an empty path.
+std::string DefaultSettingsPath(const std::string& programFolder);
+
+// Reads the file once and applies the radio button, check box, edit box and combo box steps.
+// A missing or unreadable file leaves every control as it is.
+void RestoreControlStates(ControlHost& host, const std::string& settingsPath);
+// Applies the four save steps (the printer list excluded) to the file's contents in memory and
+// replaces the file in one step. Failures are silent; an existing file that cannot be read is
+// left alone rather than overwritten.
+void SaveControlStates(ControlHost& host, const std::string& settingsPath);
+
+// The eight steps, each on its own file: read, or read, change and write back.
+void RestoreRadioButtonStates(ControlHost& host, const std::string& settingsPath);
+void RestoreCheckBoxStates(ControlHost& host, const std::string& settingsPath);
+void RestoreEditBoxStates(ControlHost& host, const std::string& settingsPath);
+void RestoreComboBoxStates(ControlHost& host, const std::string& settingsPath);
+void SaveRadioButtonStates(ControlHost& host, const std::string& settingsPath,
+                           const std::string& exclusionList = {});
+void SaveCheckBoxStates(ControlHost& host, const std::string& settingsPath,
+                        const std::string& exclusionList = {});
+void SaveEditBoxStates(ControlHost& host, const std::string& settingsPath,
+                       const std::string& exclusionList = {});
+void SaveComboBoxStates(ControlHost& host, const std::string& settingsPath,
+                        const std::string& exclusionList = {});
+
+// The same steps on a profile already in memory.
+void RestoreRadioButtonStates(ControlHost& host, const ProfileFile& profile);
+void RestoreCheckBoxStates(ControlHost& host, const ProfileFile& profile);
+void RestoreEditBoxStates(ControlHost& host, const ProfileFile& profile);
+void RestoreComboBoxStates(ControlHost& host, const ProfileFile& profile);
+void SaveRadioButtonStates(ControlHost& host, ProfileFile& profile,
+                           const std::string& exclusionList = {});
+void SaveCheckBoxStates(ControlHost& host, ProfileFile& profile,
+                        const std::string& exclusionList = {});
+void SaveEditBoxStates(ControlHost& host, ProfileFile& profile,
+                       const std::string& exclusionList = {});
+void SaveComboBoxStates(ControlHost& host, ProfileFile& profile,
+                        const std::string& exclusionList = {});
+
+// The value encodings of the edit box and combo box keys.
+std::string EncodeEditText(const std::string& content);
+std::string DecodeEditText(const std::string& value);
+
+}  // namespace suantiji
