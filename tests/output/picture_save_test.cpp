@@ -2,17 +2,19 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFrame>
 #include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "output/font_substitutes.h"
 #include "output/save_picture.h"
+#include "output/table_model.h"
+#include "output/table_widget.h"
 #include "output/window_capture.h"
 
 namespace suantiji {
@@ -20,28 +22,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A bordered control with a few features whose pixels are easy to get wrong: a frame, a
-// coloured block, a grid line and text.
-class SampleSheet : public QFrame {
-public:
-    SampleSheet() {
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-        setLineWidth(2);
-        resize(161, 97);  // odd sizes catch row and column mix-ups
-    }
-    QColor block{0x20, 0x80, 0xE0};
+constexpr int kSheetWidth = 1045;
+constexpr int kSheetHeight = 735;
+constexpr std::uintmax_t kSheetFileSize = 58u + 1045u * 735u * 4u;
 
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QFrame::paintEvent(event);
-        QPainter painter(this);
-        painter.fillRect(QRect(10, 5, 40, 20), block);
-        painter.setPen(QColor(0xC0, 0xC0, 0xC0));
-        painter.drawLine(0, 60, width() - 1, 60);
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(60, 30, 100, 30), Qt::AlignCenter, QStringLiteral("12+5×3="));
+// The table as a laid-out sheet leaves it: column roles, a merged header, grid lines, questions
+// and answers in a Chinese face.
+void layOutSheet(TableModel& model) {
+    const int widths[] = {5, 160, 160, 160, 160, 160, 80, 30, 30, 30, 30, 30, 5};
+    for (int column = 0; column < 13; ++column) model.SetColumnWidth(column, widths[column]);
+    model.SetRowHeight(0, 50);
+    model.MergeCells({0, 1, 0, 6});
+    model.MergeCells({0, 7, 0, 12});
+    model.SetCellText(0, 1, "     题目数：95    姓名：      日期：2026/12/7 星期一 09:05:03");
+    model.SetCellText(0, 7, "参考答案");
+    model.SetFontFace({0, 0, model.RowCount() - 1, 12}, "黑体");
+    model.SetFontHeight({1, 1, model.RowCount() - 1, 11}, 20);
+    for (int row = 1; row < model.RowCount(); ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            model.SetCellText(row, column,
+                              std::to_string(row) + "×(3-2)+" + std::to_string(column) + "=");
+            model.SetCellText(row, column + 6, std::to_string(row + column));
+        }
     }
-};
+    model.SetGridLineMode(3);
+    model.SetControlSize(kSheetWidth, kSheetHeight);
+}
 
 class RecordingDialog : public SaveFileDialog {
 public:
@@ -69,6 +75,7 @@ protected:
             static char name[] = "picture_tests";
             static char* argv[] = {name, nullptr};
             static QApplication app(argc, argv);
+            InstallFontSubstitutes();
         }
     }
 
@@ -78,9 +85,23 @@ protected:
     static QImage rendered(QWidget& widget) {
         return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
+    static QImage readBack(const std::string& path) {
+        return QImage(QString::fromStdString(path), "BMP").convertToFormat(QImage::Format_RGB32);
+    }
+    static void expectSamePixels(const QImage& actual, const QImage& expected) {
+        ASSERT_EQ(actual.size(), expected.size());
+        for (int y = 0; y < actual.height(); ++y) {
+            for (int x = 0; x < actual.width(); ++x) {
+                ASSERT_EQ(actual.pixel(x, y), expected.pixel(x, y)) << "at " << x << "," << y;
+            }
+        }
+    }
+
+    void SetUp() override { layOutSheet(m_model); }
 
     QTemporaryDir m_dir;
-    SampleSheet m_sheet;
+    TableModel m_model;
+    TableWidget m_sheet{m_model};
     RecordingDialog m_dialog;
     RecordingOpener m_opener;
 };
@@ -95,31 +116,26 @@ TEST_F(SavePictureTest, SavedPictureReadsBackAsTheControlDrawsItself) {
     EXPECT_EQ(m_dialog.shown[0].filter, "*.bmp");
     EXPECT_EQ(m_opener.opened, std::vector<std::string>{*m_dialog.answer});
 
-    EXPECT_EQ(fs::file_size(*m_dialog.answer), 58u + 161u * 97u * 4u);
-    const QImage saved = QImage(QString::fromStdString(*m_dialog.answer), "BMP")
-                             .convertToFormat(QImage::Format_RGB32);
-    const QImage expected = rendered(m_sheet);
-    ASSERT_EQ(saved.size(), expected.size());
-    for (int y = 0; y < saved.height(); ++y) {
-        for (int x = 0; x < saved.width(); ++x) {
-            ASSERT_EQ(saved.pixel(x, y), expected.pixel(x, y)) << "at " << x << "," << y;
-        }
-    }
+    EXPECT_EQ(fs::file_size(*m_dialog.answer), kSheetFileSize);
+    const QImage saved = readBack(*m_dialog.answer);
+    ASSERT_EQ(saved.size(), QSize(kSheetWidth, kSheetHeight));
+    expectSamePixels(saved, rendered(m_sheet));
 }
 
 TEST_F(SavePictureTest, PictureShowsTheSheetAsItWasBeforeTheDialog) {
     m_dialog.answer = programFolder() + "/before";  // no extension: kept as typed
+    const QImage before = rendered(m_sheet);
     m_dialog.during = [this] {
-        m_sheet.block = Qt::red;
-        m_sheet.update();
+        m_model.SetCellText(1, 1, "99+99=");
+        m_model.SetGridLineMode(0);
     };
     SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
 
     ASSERT_EQ(m_dialog.shown.size(), 1u);
     EXPECT_EQ(m_dialog.shown[0].proposedName, ".bmp");
-    const QImage saved(QString::fromStdString(programFolder() + "/before"), "BMP");
-    ASSERT_FALSE(saved.isNull());
-    EXPECT_EQ(saved.pixelColor(20, 10), QColor(0x20, 0x80, 0xE0));
+    const QImage saved = readBack(programFolder() + "/before");
+    expectSamePixels(saved, before);
+    EXPECT_NE(saved, rendered(m_sheet));
 }
 
 TEST_F(SavePictureTest, CancelWritesAndOpensNothingButTheFolderIsReady) {
@@ -149,14 +165,14 @@ TEST_F(SavePictureTest, ConfirmedOverwriteReplacesTheWholeFile) {
     m_dialog.answer = target;
     SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
 
-    EXPECT_EQ(fs::file_size(target), 58u + 161u * 97u * 4u);
+    EXPECT_EQ(fs::file_size(target), kSheetFileSize);
     EXPECT_EQ(m_opener.opened.size(), 1u);
 }
 
 TEST_F(SavePictureTest, WithoutAPictureNothingIsOffered) {
     m_dialog.answer = programFolder() + "/empty.bmp";
     SaveSheetPicture(nullptr, programFolder(), "", m_dialog, m_opener);
-    m_sheet.resize(0, 0);
+    m_model.SetControlSize(0, 0);
     SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
 
     EXPECT_TRUE(m_dialog.shown.empty());
