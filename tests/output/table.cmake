@@ -1,0 +1,5 @@
+suantiji_add_test(table_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/table_model_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/table_layout_test.cpp
+  LIBS suantiji_core)
