@@ -114,8 +114,10 @@ void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, in
 
         const Cell& cell = model.CellAt(box.row, box.column);
         if (cell.text.empty()) continue;
-        const int margin = cell.format.margin;
-        const QRectF textRect = rect.adjusted(margin, margin, -margin, -margin);
+        // The text keeps clear of the cell's own grid lines.
+        const double margin = cell.format.margin;
+        const QRectF textRect = rect.adjusted(margin, margin, -margin - (verticalLines ? 1 : 0),
+                                              -margin - (horizontalLines ? 1 : 0));
         if (textRect.width() <= 0 || textRect.height() <= 0) continue;
         int flags = Qt::AlignVCenter | Qt::TextSingleLine;
         switch (cell.format.alignment) {

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "output/print_sheet.h"
+#include "output/table_painter.h"
+#include "output/table_widget.h"
+#include "tests/output/table_test_app.h"
+#include "tests/output/table_test_support.h"
+
+namespace suantiji {
+namespace {
+
+const QRgb kUncovered = qRgb(255, 0, 255);
+const QRgb kGrid = qRgb(192, 192, 192);
+
+class TablePaint : public ::testing::Test {
+protected:
+    void SetUp() override { testing::EnsureApplication(); }
+
+    // The whole table painted at (0, 0) on a magenta background, so uncovered area shows.
+    QImage paint(const TableModel& model, int width = 400, int height = 200) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(kUncovered);
+        QPainter painter(&image);
+        PaintTableRows(painter, model, 0, model.RowCount() - 1, DefaultCellFont());
+        return image;
+    }
+};
+
+// The bounding box of dark (text) pixels inside a rectangle.
+QRect darkPixels(const QImage& image, const QRect& area) {
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) box = box.united(QRect(x, y, 1, 1));
+        }
+    }
+    return box;
+}
+
+// Three rows of 40 and three columns of 100, margins 0.
+TableModel smallTable() {
+    TableModel model;
+    for (int row = 0; row < model.RowCount(); ++row) model.SetRowHeight(row, row < 3 ? 40 : 0);
+    for (int column = 0; column < model.ColumnCount(); ++column) {
+        model.SetColumnWidth(column, column < 3 ? 100 : 0);
+    }
+    model.SetCellMargin({0, 0, 20, 12}, 0);
+    return model;
+}
+
+class GridLines : public TablePaint, public ::testing::WithParamInterface<int> {};
+
+TEST_P(GridLines, FollowTheModeInLightGrey) {
+    TableModel model = smallTable();
+    model.SetGridLineMode(GetParam());
+    const QImage image = paint(model);
+    const int mode = GetParam() == 5 ? 3 : GetParam();  // 5 acts as 3
+    const bool horizontal = mode == 1 || mode == 3;
+    const bool vertical = mode == 2 || mode == 3;
+    // The last pixel row and column of cell (0, 0), away from the corner.
+    EXPECT_EQ(image.pixel(50, 39), horizontal ? kGrid : qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(99, 20), vertical ? kGrid : qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(50, 38), qRgb(255, 255, 255));  // one pixel wide
+    EXPECT_EQ(image.pixel(98, 20), qRgb(255, 255, 255));
+    // Cells are white up to the table's edge; nothing is painted beyond it.
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(300, 20), kUncovered);
+    EXPECT_EQ(image.pixel(50, 120), kUncovered);
+}
+
+INSTANTIATE_TEST_SUITE_P(TablePaint, GridLines, ::testing::Values(0, 1, 2, 3, 5));
+
+TEST_F(TablePaint, ZeroWidthColumnsTakeNoSpaceAndShowNothing) {
+    TableModel model = smallTable();
+    model.SetGridLineMode(3);
+    model.SetColumnWidth(1, 0);
+    const QImage without = paint(model);
+    model.SetCellText(0, 1, "WWWWWWWW");
+    model.SetAlignment({0, 1, 0, 1}, 2);
+    EXPECT_EQ(paint(model), without);
+    // Column 2 follows column 0 directly.
+    EXPECT_EQ(without.pixel(199, 20), kGrid);
+    EXPECT_EQ(without.pixel(200, 20), kUncovered);
+}
+
+TEST_F(TablePaint, TextIsAlignedAsSetAndCentredVertically) {
+    TableModel model = smallTable();
+    model.SetColumnWidth(0, 300);
+    model.SetCellText(0, 0, "12+5=");
+    model.SetFontHeight({0, 0, 0, 0}, 20);
+    const QRect cell(0, 0, 300, 40);
+
+    model.SetAlignment({0, 0, 0, 0}, 3);
+    const QRect right = darkPixels(paint(model), cell);
+    ASSERT_FALSE(right.isEmpty());
+    EXPECT_GE(right.right(), 290);
+    EXPECT_GT(right.left(), 150);
+    EXPECT_NEAR(right.center().y(), 20, 3);
+
+    model.SetAlignment({0, 0, 0, 0}, 1);
+    const QRect left = darkPixels(paint(model), cell);
+    EXPECT_LE(left.left(), 5);
+    EXPECT_EQ(left.width(), right.width());
+
+    model.SetAlignment({0, 0, 0, 0}, 2);
+    const QRect centre = darkPixels(paint(model), cell);
+    EXPECT_NEAR(centre.center().x(), 150, 3);
+
+    // A margin keeps the text that far from the border.
+    model.SetAlignment({0, 0, 0, 0}, 3);
+    model.SetCellMargin({0, 0, 0, 0}, 30);
+    EXPECT_LE(darkPixels(paint(model), cell).right(), 270);
+}
+
+TEST_F(TablePaint, MergedRangeShowsTheTopLeftCellAcrossItsWidth) {
+    TableModel model = smallTable();
+    model.SetCellText(0, 0, "参考答案");
+    model.SetCellText(0, 2, "X");  // covered by the merge: not drawn
+    model.SetAlignment({0, 0, 0, 0}, 2);
+    model.MergeCells({0, 0, 1, 2});
+    model.SetGridLineMode(3);
+    const QImage image = paint(model);
+    const QRect text = darkPixels(image, QRect(0, 0, 300, 80));
+    EXPECT_NEAR(text.center().x(), 150, 3);
+    EXPECT_NEAR(text.center().y(), 40, 3);
+    EXPECT_EQ(image.pixel(99, 20), qRgb(255, 255, 255));  // no inner lines
+    EXPECT_EQ(image.pixel(50, 39), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(299, 20), kGrid);
+    EXPECT_EQ(image.pixel(50, 79), kGrid);
+}
+
+TEST_F(TablePaint, TextIsBlackOnWhite) {
+    TableModel model = smallTable();
+    model.SetCellText(1, 1, "8888");
+    model.SetFontHeight({1, 1, 1, 1}, 30);
+    model.SetFontStyle({1, 1, 1, 1}, 1);
+    const QImage image = paint(model);
+    int darkest = 255;
+    for (int y = 40; y < 80; ++y) {
+        for (int x = 100; x < 200; ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    }
+    EXPECT_EQ(darkest, 0);
+    EXPECT_EQ(image.pixel(195, 45), qRgb(255, 255, 255));
+}
+
+TEST_F(TablePaint, FontHeightIsTheCharacterCellHeight) {
+    const QFont standard = DefaultCellFont();
+    CellFormat format;
+    format.fontFace = "黑体";
+    for (int height : {10, 12, 13, 30}) {
+        format.fontHeight = height;
+        const QFontMetricsF metrics(CellFont(format, standard));
+        EXPECT_NEAR(metrics.ascent() + metrics.descent(), height, 1.0) << height;
+    }
+    format.fontHeight = -20;  // an em size
+    EXPECT_EQ(CellFont(format, standard).pixelSize(), 20);
+    for (int absurd : {99999, INT_MAX, -99999, INT_MIN}) {
+        format.fontHeight = absurd;
+        EXPECT_LE(CellFont(format, standard).pixelSize(), 500) << absurd;
+    }
+    format.fontHeight = 13;
+    format.fontWeight = 700;
+    format.italic = true;
+    format.strikeOut = true;
+    const QFont styled = CellFont(format, standard);
+    EXPECT_EQ(styled.weight(), QFont::Bold);
+    EXPECT_TRUE(styled.italic());
+    EXPECT_TRUE(styled.strikeOut());
+    EXPECT_FALSE(styled.underline());
+    // Height 0: the default font's height in the cell's face; no face: the default font.
+    format = CellFormat{};
+    EXPECT_EQ(CellFont(format, standard).pixelSize(), standard.pixelSize());
+    format.fontFace = "黑体";
+    const QFontMetricsF ownFace(CellFont(format, standard));
+    const QFontMetricsF defaultFace(standard);
+    EXPECT_NEAR(ownFace.ascent() + ownFace.descent(), defaultFace.ascent() + defaultFace.descent(),
+                1.0);
+}
+
+TEST_F(TablePaint, WidgetFollowsTheModelAndDrawsInsideItsBorder) {
+    TableModel model;
+    auto widget = std::make_unique<TableWidget>(model);
+    EXPECT_EQ(widget->size(), QSize(1045, 735));
+    testing::LayOutSheet(model, 30);
+    EXPECT_EQ(widget->size(), QSize(1045, 50 + 20 * 30 + 5));
+
+    const QImage image = widget->grab().toImage();
+    EXPECT_EQ(image.pixel(2 + 100, 2 + 5), qRgb(255, 255, 255));  // header cell
+    EXPECT_EQ(image.pixel(2 + 4, 2 + 20), kGrid);                 // column 0's line
+    EXPECT_FALSE(darkPixels(image, QRect(2 + 5, 2 + 50, 160, 30)).isEmpty());
+
+    widget.reset();
+    model.SetCellText(1, 1, "after");  // the listener went with the widget
+    model.SetControlSize(10, 10);
+}
+
+// Content on paper: the same routine into a PDF, read back with poppler.
+TEST_F(TablePaint, PrintTableWritesTheSheetTextOnOnePage) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("sheet.pdf");
+    TableModel model;
+    testing::LayOutSheet(model);
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        QPainter painter(&printer);
+        ASSERT_TRUE(PrintTable(model, painter, printer));
+    }
+    QProcess info;
+    info.start("pdfinfo", {file});
+    ASSERT_TRUE(info.waitForFinished(10000));
+    EXPECT_TRUE(info.readAllStandardOutput().contains("Pages:           1"));
+    QProcess text;
+    text.start("pdftotext", {file, "-"});
+    ASSERT_TRUE(text.waitForFinished(10000));
+    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(content.contains(QStringLiteral("题目数：100"))) << content.toStdString();
+    EXPECT_TRUE(content.contains(QStringLiteral("参考答案")));
+    EXPECT_TRUE(content.contains(QStringLiteral("12+5×(3-2)=")));
+    EXPECT_TRUE(content.contains(QStringLiteral("96÷8-3=")));
+}
+
+TEST_F(TablePaint, PrintTableOfTheEmptyTableTakesSeveralPages) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("empty.pdf");
+    TableModel model;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setFullPage(true);  // H = 260 × 210 / 297 = 184: five rows a page
+        QPainter painter(&printer);
+        ASSERT_TRUE(PrintTable(model, painter, printer));
+    }
+    QProcess info;
+    info.start("pdfinfo", {file});
+    ASSERT_TRUE(info.waitForFinished(10000));
+    EXPECT_TRUE(info.readAllStandardOutput().contains("Pages:           5"));
+}
+
+}  // namespace
+}  // namespace suantiji
