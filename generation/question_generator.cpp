@@ -1,0 +1,204 @@
+#include "generation/question_generator.h"
+
+#include <charconv>
+
+#include "common/text.h"
+
+namespace suantiji {
+
+namespace {
+
+bool hasOperator(const GenerationRequest& request, const char* op) {
+    for (const std::string& o : request.operators) {
+        if (o == op) return true;
+    }
+    return false;
+}
+
+std::int64_t factorial(int n) {
+    std::int64_t f = 1;
+    for (int i = 2; i <= n; ++i) f *= i;
+    return f;
+}
+
+class CandidateBuilder {
+public:
+    CandidateBuilder(const GenerationRequest& request, RandomSource& random)
+        : m_request(request), m_random(random) {
+        m_operators.reserve(request.operators.size());
+        for (const std::string& op : request.operators) m_operators.push_back(op[0]);
+    }
+
+    // Operands first, then each operator slot from left to right.
+    void build(std::string& q) {
+        m_random.DrawDistinctNumbers(m_request.operandCount, 1, m_request.numberLimit, m_numbers);
+        const auto m = static_cast<std::int32_t>(m_operators.size());
+        char buffer[128];
+        char* p = buffer;
+        for (std::size_t i = 0; i < m_numbers.size(); ++i) {
+            p = std::to_chars(p, buffer + sizeof buffer, m_numbers[i]).ptr;
+            if (i + 1 < m_numbers.size()) *p++ = '|';
+        }
+        for (char* c = buffer; c != p; ++c) {
+            if (*c == '|')
+                *c = m_operators[static_cast<std::size_t>(m_random.RandomInRange(1, m) - 1)];
+        }
+        q.assign(buffer, p);
+    }
+
+private:
+    const GenerationRequest& m_request;
+    RandomSource& m_random;
+    std::vector<char> m_operators;
+    std::vector<std::int32_t> m_numbers;
+};
+
+// Brackets the group of the pattern's first match; false when the matcher failed.
+bool bracketFirstMatch(std::string& q, PatternMatcher& matcher) {
+    if (!matcher.Match(kBracketPattern, q)) return false;
+    if (matcher.MatchCount() == 0) return true;
+    int position = -1;
+    const std::string group = matcher.SubMatchText(1, 1, &position);
+    if (group.empty() || position < 0 ||
+        static_cast<std::size_t>(position) + group.size() > q.size()) {
+        return false;
+    }
+    q.insert(static_cast<std::size_t>(position) + group.size(), 1, ')');
+    q.insert(static_cast<std::size_t>(position), 1, '(');
+    return true;
+}
+
+}  // namespace
+
+std::string ProblemMessage(RequestProblem problem) {
+    switch (problem) {
+        case RequestProblem::None:
+            return {};
+        case RequestProblem::OperandCount:
+            return "运算元数必须在2到9之间，请重新选择运算元数。";
+        case RequestProblem::Operators:
+            return "请至少勾选加、减、乘、除中的一种运算。";
+        case RequestProblem::NumberLimit:
+            return "数字范围太小，请调大数字范围或减少运算元数。";
+        case RequestProblem::AnswerLimit:
+            return "答案范围太小，请调大答案范围或减少运算元数。";
+        case RequestProblem::QuestionCount:
+            return "出题数量必须在1到100之间，请重新选择出题数量。";
+        case RequestProblem::BracketOperators:
+            return "单一括号题型需要至少3个运算元，并同时勾选乘或除、加或减。";
+        case RequestProblem::BudgetExhausted:
+            return "符合条件的题目太少，请调大答案范围或数字范围，或减少运算元数。";
+        case RequestProblem::ServiceUnavailable:
+            return "计算组件无法使用，未能出题。";
+    }
+    return {};
+}
+
+RequestProblem CheckRequest(const GenerationRequest& request) {
+    const int n = request.operandCount;
+    if (n < kMinOperandCount || n > kMaxOperandCount) return RequestProblem::OperandCount;
+    if (request.operators.empty()) return RequestProblem::Operators;
+    for (const std::string& op : request.operators) {
+        if (op != "+" && op != "-" && op != "*" && op != "/") return RequestProblem::Operators;
+    }
+    if (request.questionCount < 1 || request.questionCount > kMaxQuestionCount) {
+        return RequestProblem::QuestionCount;
+    }
+    // Operands come from 1..numberLimit, or 1..32768 for a limit of 0 or below.
+    const std::int64_t largest =
+        static_cast<std::int64_t>(RandomSource::ReachableValues(1, request.numberLimit));
+    if (largest < n) return RequestProblem::NumberLimit;
+
+    const bool add = hasOperator(request, "+");
+    const bool subtract = hasOperator(request, "-");
+    const bool multiply = hasOperator(request, "*");
+    const bool divide = hasOperator(request, "/");
+    if (request.bracketsOnly && (n < 3 || !(multiply || divide) || !(add || subtract))) {
+        return RequestProblem::BracketOperators;
+    }
+    if (request.answerLimit < 1) return RequestProblem::AnswerLimit;
+    // Bounds that need no search. Differences alone stay at or above 0 only when the first
+    // operand covers all the others: it needs 1 + 2 + ... + (n - 1) at least.
+    if (subtract && !add && !multiply && !divide && largest < std::int64_t{n} * (n - 1) / 2) {
+        return RequestProblem::NumberLimit;
+    }
+    if (!subtract) {
+        // Without "-" every answer is positive; sums and products of distinct operands have
+        // known least values, and any mix of + and * is at least its largest operand.
+        std::int64_t least = 1;
+        if (add && !multiply && !divide) {
+            least = std::int64_t{n} * (n + 1) / 2;
+        } else if (multiply && !add && !divide) {
+            least = factorial(n);
+        } else if (!divide) {
+            least = n;
+        }
+        if (request.answerLimit <= least) return RequestProblem::AnswerLimit;
+    }
+    return RequestProblem::None;
+}
+
+bool IsAcceptedAnswer(const std::string& answer, std::int32_t answerLimit) {
+    if (answer.empty()) return false;
+    const std::size_t digitsFrom = answer[0] == '-' ? 1 : 0;
+    if (digitsFrom == answer.size()) return false;
+    for (std::size_t i = digitsFrom; i < answer.size(); ++i) {
+        // Rules out ".", exponents and the texts for infinity and NaN.
+        if (answer[i] < '0' || answer[i] > '9') return false;
+    }
+    // Saturates beyond 64 bits, so every answer beyond 32 bits stays above the limit.
+    const std::int64_t value = TextToInteger64(answer);
+    return value >= 0 && value < answerLimit;
+}
+
+GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
+                                    ExpressionEvaluator& evaluator, RandomSource& random,
+                                    std::chrono::milliseconds budget) {
+    GenerationOutcome outcome;
+    outcome.problem = CheckRequest(request);
+    if (outcome.problem != RequestProblem::None) return outcome;
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + budget;
+    std::uint32_t sinceCheck = 0;
+    // The clock is read every so many candidates: reading it costs as much as a candidate.
+    auto outOfTime = [&] {
+        if (++sinceCheck < 256) return false;
+        sinceCheck = 0;
+        return Clock::now() >= deadline;
+    };
+    auto fail = [&outcome](RequestProblem problem) {
+        outcome.questions.clear();
+        outcome.problem = problem;
+        return outcome;
+    };
+
+    CandidateBuilder builder(request, random);
+    const auto wanted = static_cast<std::size_t>(request.questionCount);
+    outcome.questions.reserve(wanted);
+    std::string q;
+    q.reserve(64);
+    while (outcome.questions.size() < wanted) {
+        if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
+        builder.build(q);
+        if (request.mixedBrackets && !bracketFirstMatch(q, matcher)) {
+            return fail(RequestProblem::ServiceUnavailable);
+        }
+        if (request.bracketsOnly) {
+            while (true) {
+                if (!bracketFirstMatch(q, matcher)) return fail(RequestProblem::ServiceUnavailable);
+                if (q.find('(') != std::string::npos) break;
+                if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
+                builder.build(q);
+            }
+        }
+        std::string answer = evaluator.Evaluate(q);
+        if (answer.empty()) return fail(RequestProblem::ServiceUnavailable);
+        if (IsAcceptedAnswer(answer, request.answerLimit)) {
+            outcome.questions.push_back(Question{q, std::move(answer)});
+        }
+    }
+    return outcome;
+}
+
+}  // namespace suantiji

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "generation/generation_request.h"
+#include "generation/random.h"
+#include "services/expression_evaluator.h"
+#include "services/pattern_matcher.h"
+
+namespace suantiji {
+
+// Why a request gave no questions; each names the choice to change.
+enum class RequestProblem {
+    None,
+    OperandCount,        // outside 2..9
+    Operators,           // none enabled, or one that is not + - * /
+    NumberLimit,         // too few distinct operands for the operand count
+    AnswerLimit,         // below 1, or below every answer the operators can give
+    QuestionCount,       // outside 1..100
+    BracketOperators,    // brackets on every question need 3 operands, * or / and + or -
+    BudgetExhausted,     // the search ran out of time before the list was full
+    ServiceUnavailable,  // the evaluator or the matcher did not work
+};
+
+inline constexpr int kMinOperandCount = 2;
+inline constexpr int kMaxOperandCount = 9;
+inline constexpr int kMaxQuestionCount = 100;
+inline constexpr std::chrono::milliseconds kDefaultSearchBudget{3000};
+
+// The bracket pattern: a product or quotient directly followed by a sum or difference.
+inline constexpr const char* kBracketPattern = R"(\d+[\*|\/](\d+[\+|\-]\d+))";
+
+// One short sentence for the teacher; empty for None.
+std::string ProblemMessage(RequestProblem problem);
+
+// The limits a request must respect before anything is drawn.
+RequestProblem CheckRequest(const GenerationRequest& request);
+
+struct GenerationOutcome {
+    std::vector<Question> questions;  // empty when there is a problem
+    RequestProblem problem = RequestProblem::None;
+};
+
+// Draws candidates until questionCount are accepted, or reports why it cannot.
+GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
+                                    ExpressionEvaluator& evaluator, RandomSource& random,
+                                    std::chrono::milliseconds budget = kDefaultSearchBudget);
+
+// The acceptance rule for an answer text: plain digits (a leading "-" allowed), no ".", and a
+// value from 0 to below answerLimit. An empty text is a failed evaluation, never 0.
+bool IsAcceptedAnswer(const std::string& answer, std::int32_t answerLimit);
+
+}  // namespace suantiji

@@ -1,0 +1,417 @@
+#include "services/automation.h"
+
+#include <array>
+#include <cmath>
+
+#include "services/number_text.h"
+#include "services/regexp_component.h"
+#include "services/script_component.h"
+
+namespace suantiji {
+
+namespace {
+
+thread_local int t_lastError = 0;
+thread_local int t_comInitCount = 0;
+
+constexpr std::array<const char*, 19> kErrorTexts{
+    "",
+    "对象为空",
+    "指定对象没有调用接口",
+    "未找到指定属性或方法",
+    "指定对象没有类型信息",
+    "提供了过多的参数",
+    "该对象不是字体对象",
+    "参数数据类型错误",
+    "执行成功，但返回值类型不匹配",
+    "参数数目错误",
+    "参数类型值无效",
+    "发现异常",
+    "未找到指定成员",
+    "不支持命名参数",
+    "溢出",
+    "未找到指定参数",
+    "类型不匹配",
+    "必需的参数数据被省略",
+    "其他原因调用失败",
+};
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool numberToTruth(double value) { return value != 0; }
+
+bool textToTruth(std::string_view text, bool& out) {
+    if (EqualsIgnoringCase(text, "true") || text == "真") {
+        out = true;
+        return true;
+    }
+    if (EqualsIgnoringCase(text, "false") || text == "假") {
+        out = false;
+        return true;
+    }
+    double number = 0;
+    if (!ParseNumber(text, number)) return false;
+    out = numberToTruth(number);
+    return true;
+}
+
+// Truth values become text and numbers as the variant rules give them: true is -1.
+constexpr const char* kTrueText = "-1";
+constexpr const char* kFalseText = "0";
+
+}  // namespace
+
+int LastComponentError() { return t_lastError; }
+
+void SetLastComponentError(ComponentError error) { t_lastError = static_cast<int>(error); }
+
+std::string ComponentErrorText(int code) {
+    if (code > 0 || -code >= static_cast<int>(kErrorTexts.size())) return {};
+    return kErrorTexts[static_cast<std::size_t>(-code)];
+}
+
+void CoInitialize() { ++t_comInitCount; }
+
+void CoUninitialize() {
+    if (t_comInitCount > 0) --t_comInitCount;
+}
+
+int ComInitCount() { return t_comInitCount; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+// --- values ---
+
+bool AutomationValue::toText(std::string& out) const {
+    switch (kind()) {
+        case Kind::Empty:
+            out.clear();
+            return true;
+        case Kind::Text:
+            out = *text();
+            return true;
+        case Kind::Integer:
+            out = std::to_string(*integer());
+            return true;
+        case Kind::Number: {
+            char buffer[kNumberTextCapacity];
+            out.assign(buffer, FormatNumber(*number(), buffer));
+            return true;
+        }
+        case Kind::Truth:
+            out = *truth() ? kTrueText : kFalseText;
+            return true;
+        case Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+bool AutomationValue::toNumber(double& out) const {
+    switch (kind()) {
+        case Kind::Empty:
+            out = 0;
+            return true;
+        case Kind::Text:
+            return ParseNumber(*text(), out);
+        case Kind::Integer:
+            out = *integer();
+            return true;
+        case Kind::Number:
+            out = *number();
+            return true;
+        case Kind::Truth:
+            out = *truth() ? -1 : 0;
+            return true;
+        case Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+bool AutomationValue::toTruth(bool& out) const {
+    switch (kind()) {
+        case Kind::Empty:
+            out = false;
+            return true;
+        case Kind::Text:
+            return textToTruth(*text(), out);
+        case Kind::Integer:
+            out = *integer() != 0;
+            return true;
+        case Kind::Number:
+            out = numberToTruth(*number());
+            return true;
+        case Kind::Truth:
+            out = *truth();
+            return true;
+        case Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+bool AutomationValue::toObject(AutomationObject& out) const {
+    if (kind() != Kind::Object) return false;
+    out = *object();
+    return true;
+}
+
+// --- arguments ---
+
+AutomationObject::Argument::Argument(const AutomationValue& value) : m_kind(value.kind()) {
+    switch (m_kind) {
+        case Kind::Empty:
+            break;
+        case Kind::Text:
+            m_text = *value.text();
+            break;
+        case Kind::Integer:
+            m_integer = *value.integer();
+            break;
+        case Kind::Number:
+            m_number = *value.number();
+            break;
+        case Kind::Truth:
+            m_truth = *value.truth();
+            break;
+        case Kind::Object:
+            m_object = value.object();
+            break;
+    }
+}
+
+const AutomationObject& AutomationObject::Argument::object() const {
+    static const AutomationObject empty;
+    return m_object != nullptr ? *m_object : empty;
+}
+
+bool AutomationObject::Argument::toText(std::string& out) const {
+    switch (m_kind) {
+        case Kind::Empty:
+            out.clear();
+            return true;
+        case Kind::Text:
+            out.assign(m_text);
+            return true;
+        case Kind::Integer:
+            out = std::to_string(m_integer);
+            return true;
+        case Kind::Number:
+            out = NumberToText(m_number);
+            return true;
+        case Kind::Truth:
+            out = m_truth ? kTrueText : kFalseText;
+            return true;
+        case Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+bool AutomationObject::Argument::toNumber(double& out) const {
+    switch (m_kind) {
+        case Kind::Empty:
+            out = 0;
+            return true;
+        case Kind::Text:
+            return ParseNumber(m_text, out);
+        case Kind::Integer:
+            out = m_integer;
+            return true;
+        case Kind::Number:
+            out = m_number;
+            return true;
+        case Kind::Truth:
+            out = m_truth ? -1 : 0;
+            return true;
+        case Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+bool AutomationObject::Argument::toTruth(bool& out) const {
+    switch (m_kind) {
+        case Kind::Empty:
+            out = false;
+            return true;
+        case Kind::Text:
+            return textToTruth(m_text, out);
+        case Kind::Integer:
+            out = m_integer != 0;
+            return true;
+        case Kind::Number:
+            out = numberToTruth(m_number);
+            return true;
+        case Kind::Truth:
+            out = m_truth;
+            return true;
+        case Kind::Object:
+            return false;
+    }
+    return false;
+}
+
+bool AutomationObject::Argument::toInteger(std::int32_t& out) const {
+    if (m_kind == Kind::Integer) {
+        out = m_integer;
+        return true;
+    }
+    double number = 0;
+    if (!toNumber(number)) return false;
+    number = std::trunc(number);
+    if (!(number >= -2147483648.0 && number <= 2147483647.0)) return false;
+    out = static_cast<std::int32_t>(number);
+    return true;
+}
+
+// --- objects ---
+
+AutomationObject AutomationObject::Create(std::string_view progId) {
+    return ComponentRegistry::Standard().Create(progId);
+}
+
+DispatchId AutomationObject::MemberId(std::string_view name) const {
+    if (m_component == nullptr) {
+        SetLastComponentError(ComponentError::EmptyObject);
+        return kUnknownMember;
+    }
+    const DispatchId id = m_component->MemberId(name);
+    SetLastComponentError(id == kUnknownMember ? ComponentError::UnknownName
+                                               : ComponentError::None);
+    return id;
+}
+
+DispatchId AutomationObject::resolve(const Member& member) const {
+    return member.m_byName ? m_component->MemberId(member.m_name) : member.m_id;
+}
+
+AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
+                                             std::span<const Argument> args) const {
+    AutomationValue result;
+    if (m_component == nullptr) {
+        SetLastComponentError(ComponentError::EmptyObject);
+        return result;
+    }
+    const DispatchId id = resolve(member);
+    if (id == kUnknownMember) {
+        SetLastComponentError(ComponentError::UnknownName);
+        return result;
+    }
+    const ComponentError error = m_component->Invoke(id, kind, args, result);
+    SetLastComponentError(error);
+    if (error != ComponentError::None) return AutomationValue();
+    return result;
+}
+
+AutomationValue AutomationObject::Invoke(Member member, InvokeKind kind, Arguments args) const {
+    return InvokeSpan(member, kind, std::span<const Argument>(args.begin(), args.size()));
+}
+
+namespace {
+
+template <typename T, typename Convert>
+T convertResult(const AutomationValue& value, Convert convert) {
+    T out{};
+    if (LastComponentError() != 0) return out;
+    if (!convert(value, out)) {
+        SetLastComponentError(ComponentError::ResultMismatch);
+        return T{};
+    }
+    return out;
+}
+
+std::string asText(AutomationValue&& value) {
+    if (LastComponentError() != 0) return {};
+    // The common case moves the member's text instead of copying it.
+    if (std::string* text = value.text()) return std::move(*text);
+    return convertResult<std::string>(
+        value, [](const AutomationValue& v, std::string& out) { return v.toText(out); });
+}
+
+double asNumber(const AutomationValue& value) {
+    return convertResult<double>(
+        value, [](const AutomationValue& v, double& out) { return v.toNumber(out); });
+}
+
+bool asTruth(const AutomationValue& value) {
+    return convertResult<bool>(value,
+                               [](const AutomationValue& v, bool& out) { return v.toTruth(out); });
+}
+
+AutomationObject asObject(const AutomationValue& value) {
+    return convertResult<AutomationObject>(
+        value, [](const AutomationValue& v, AutomationObject& out) { return v.toObject(out); });
+}
+
+}  // namespace
+
+std::string AutomationObject::GetText(Member member, Arguments args) const {
+    return asText(Invoke(member, InvokeKind::PropertyGet, args));
+}
+double AutomationObject::GetNumber(Member member, Arguments args) const {
+    return asNumber(Invoke(member, InvokeKind::PropertyGet, args));
+}
+bool AutomationObject::GetTruth(Member member, Arguments args) const {
+    return asTruth(Invoke(member, InvokeKind::PropertyGet, args));
+}
+AutomationObject AutomationObject::GetObject(Member member, Arguments args) const {
+    return asObject(Invoke(member, InvokeKind::PropertyGet, args));
+}
+AutomationValue AutomationObject::GetValue(Member member, Arguments args) const {
+    return Invoke(member, InvokeKind::PropertyGet, args);
+}
+std::string AutomationObject::CallText(Member member, Arguments args) const {
+    return asText(Invoke(member, InvokeKind::Method, args));
+}
+std::string AutomationObject::CallTextSpan(Member member, std::span<const Argument> args) const {
+    return asText(InvokeSpan(member, InvokeKind::Method, args));
+}
+double AutomationObject::CallNumber(Member member, Arguments args) const {
+    return asNumber(Invoke(member, InvokeKind::Method, args));
+}
+bool AutomationObject::CallTruth(Member member, Arguments args) const {
+    return asTruth(Invoke(member, InvokeKind::Method, args));
+}
+AutomationObject AutomationObject::CallObject(Member member, Arguments args) const {
+    return asObject(Invoke(member, InvokeKind::Method, args));
+}
+AutomationValue AutomationObject::CallValue(Member member, Arguments args) const {
+    return Invoke(member, InvokeKind::Method, args);
+}
+bool AutomationObject::Put(Member member, const Argument& value) const {
+    InvokeSpan(member, InvokeKind::PropertyPut, std::span<const Argument>(&value, 1));
+    return LastComponentError() == 0;
+}
+
+// --- registry ---
+
+void ComponentRegistry::Register(std::string progId, Factory factory) {
+    m_factories.emplace_back(std::move(progId), std::move(factory));
+}
+
+AutomationObject ComponentRegistry::Create(std::string_view progId) const {
+    for (const auto& [id, factory] : m_factories) {
+        if (EqualsIgnoringCase(id, progId)) return AutomationObject(factory());
+    }
+    return AutomationObject();
+}
+
+const ComponentRegistry& ComponentRegistry::Standard() {
+    static const ComponentRegistry registry = [] {
+        ComponentRegistry r;
+        r.Register("ScriptControl", &CreateScriptComponent);
+        r.Register("VBScript.RegExp", &CreateRegExpComponent);
+        return r;
+    }();
+    return registry;
+}
+
+}  // namespace suantiji

@@ -1,0 +1,223 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+// A small in-process stand-in for component automation: components answer member calls by
+// dispatch id with variant arguments, and every call leaves a per-thread error code behind.
+namespace suantiji {
+
+// Codes left in LastComponentError. 0 is success; every failure is negative.
+enum class ComponentError : int {
+    None = 0,
+    EmptyObject = -1,
+    NoDispatch = -2,
+    UnknownName = -3,
+    NoTypeInfo = -4,
+    TooManyArguments = -5,
+    NotFont = -6,
+    ArgumentType = -7,
+    ResultMismatch = -8,
+    BadParamCount = -9,
+    BadVarType = -10,
+    Exception = -11,
+    MemberNotFound = -12,
+    NoNamedArgs = -13,
+    Overflow = -14,
+    ParamNotFound = -15,
+    TypeMismatch = -16,
+    ParamNotOptional = -17,
+    Other = -18,
+};
+
+// The code of the calling thread's latest member call.
+int LastComponentError();
+void SetLastComponentError(ComponentError error);
+// The user-facing text of a code; empty for 0 and for codes outside the table.
+std::string ComponentErrorText(int code);
+
+// Per-thread initialisation count of the component library. Uninitialising more often than
+// initialising leaves the count at 0.
+void CoInitialize();
+void CoUninitialize();
+int ComInitCount();
+
+using DispatchId = std::int32_t;
+inline constexpr DispatchId kUnknownMember = -1;
+
+enum class InvokeKind { PropertyGet, PropertyPut, Method };
+
+class Component;
+class AutomationValue;
+
+// Counted reference to a component instance, or empty. Copies share the instance.
+class AutomationObject {
+public:
+    AutomationObject() = default;
+    explicit AutomationObject(std::shared_ptr<Component> component)
+        : m_component(std::move(component)) {}
+
+    // Created through the standard registry; an unknown ProgID gives an empty object.
+    static AutomationObject Create(std::string_view progId);
+
+    bool IsEmpty() const { return m_component == nullptr; }
+    void Clear() { m_component.reset(); }
+    Component* Get() const { return m_component.get(); }
+    long UseCount() const { return m_component.use_count(); }
+    bool operator==(const AutomationObject& other) const = default;
+
+    // Resolves a member name (case-insensitive) once, so later calls go by id.
+    DispatchId MemberId(std::string_view name) const;
+
+    class Member {
+    public:
+        Member(DispatchId id) : m_id(id) {}
+        Member(std::string_view name) : m_name(name), m_byName(true) {}
+        Member(const char* name) : m_name(name), m_byName(true) {}
+
+    private:
+        friend class AutomationObject;
+        DispatchId m_id = kUnknownMember;
+        std::string_view m_name;
+        bool m_byName = false;
+    };
+
+    class Argument;
+    using Arguments = std::initializer_list<Argument>;
+
+    // The raw call: the member's result as it comes back, or empty after a failure.
+    AutomationValue Invoke(Member member, InvokeKind kind, Arguments args = {}) const;
+    AutomationValue InvokeSpan(Member member, InvokeKind kind,
+                               std::span<const Argument> args) const;
+
+    // Property reads and method calls converted to the requested kind. Any failure gives the
+    // kind's empty value (empty text, 0, false, empty object).
+    std::string GetText(Member member, Arguments args = {}) const;
+    double GetNumber(Member member, Arguments args = {}) const;
+    bool GetTruth(Member member, Arguments args = {}) const;
+    AutomationObject GetObject(Member member, Arguments args = {}) const;
+    AutomationValue GetValue(Member member, Arguments args = {}) const;
+    std::string CallText(Member member, Arguments args = {}) const;
+    std::string CallTextSpan(Member member, std::span<const Argument> args) const;
+    double CallNumber(Member member, Arguments args = {}) const;
+    bool CallTruth(Member member, Arguments args = {}) const;
+    AutomationObject CallObject(Member member, Arguments args = {}) const;
+    AutomationValue CallValue(Member member, Arguments args = {}) const;
+    // Writes a property; true when LastComponentError is 0 afterwards.
+    bool Put(Member member, const Argument& value) const;
+
+private:
+    DispatchId resolve(const Member& member) const;
+
+    std::shared_ptr<Component> m_component;
+};
+
+// An owned variant value: what members return.
+class AutomationValue {
+public:
+    enum class Kind { Empty, Text, Integer, Number, Truth, Object };
+
+    AutomationValue() = default;
+    AutomationValue(std::string text) : m_value(std::move(text)) {}
+    AutomationValue(const char* text) : m_value(std::string(text)) {}
+    AutomationValue(std::int32_t value) : m_value(value) {}
+    AutomationValue(double value) : m_value(value) {}
+    AutomationValue(bool value) : m_value(value) {}
+    AutomationValue(AutomationObject object) : m_value(std::move(object)) {}
+
+    Kind kind() const { return static_cast<Kind>(m_value.index()); }
+    bool isEmpty() const { return kind() == Kind::Empty; }
+    const std::string* text() const { return std::get_if<std::string>(&m_value); }
+    std::string* text() { return std::get_if<std::string>(&m_value); }
+    const std::int32_t* integer() const { return std::get_if<std::int32_t>(&m_value); }
+    const double* number() const { return std::get_if<double>(&m_value); }
+    const bool* truth() const { return std::get_if<bool>(&m_value); }
+    const AutomationObject* object() const { return std::get_if<AutomationObject>(&m_value); }
+
+    // Conversions as the component library makes them; false when the value cannot be
+    // converted, so callers can report ResultMismatch.
+    bool toText(std::string& out) const;
+    bool toNumber(double& out) const;
+    bool toTruth(bool& out) const;
+    bool toObject(AutomationObject& out) const;
+
+private:
+    std::variant<std::monostate, std::string, std::int32_t, double, bool, AutomationObject> m_value;
+};
+
+// A borrowed argument: texts are passed as views so a call never copies them.
+class AutomationObject::Argument {
+public:
+    using Kind = AutomationValue::Kind;
+
+    Argument() = default;
+    Argument(std::string_view text) : m_kind(Kind::Text), m_text(text) {}
+    Argument(const char* text) : m_kind(Kind::Text), m_text(text) {}
+    Argument(const std::string& text) : m_kind(Kind::Text), m_text(text) {}
+    Argument(std::int32_t value) : m_kind(Kind::Integer), m_integer(value) {}
+    Argument(double value) : m_kind(Kind::Number), m_number(value) {}
+    Argument(bool value) : m_kind(Kind::Truth), m_truth(value) {}
+    Argument(const AutomationObject& object) : m_kind(Kind::Object), m_object(&object) {}
+    Argument(const AutomationValue& value);
+
+    Kind kind() const { return m_kind; }
+    std::string_view text() const { return m_text; }
+    std::int32_t integer() const { return m_integer; }
+    double number() const { return m_number; }
+    bool truth() const { return m_truth; }
+    const AutomationObject& object() const;
+
+    bool toText(std::string& out) const;
+    bool toNumber(double& out) const;
+    bool toTruth(bool& out) const;
+    // Integers from any numeric kind, truncated toward zero.
+    bool toInteger(std::int32_t& out) const;
+
+private:
+    Kind m_kind = Kind::Empty;
+    std::string_view m_text;
+    std::int32_t m_integer = 0;
+    double m_number = 0;
+    bool m_truth = false;
+    const AutomationObject* m_object = nullptr;
+};
+
+using AutomationArgument = AutomationObject::Argument;
+
+// What a component implements. Names are matched without regard to case.
+class Component {
+public:
+    virtual ~Component() = default;
+    virtual DispatchId MemberId(std::string_view name) const = 0;
+    virtual ComponentError Invoke(DispatchId id, InvokeKind kind,
+                                  std::span<const AutomationArgument> args,
+                                  AutomationValue& result) = 0;
+};
+
+// Creates components from ProgIDs (compared without regard to case).
+class ComponentRegistry {
+public:
+    using Factory = std::function<std::shared_ptr<Component>()>;
+
+    void Register(std::string progId, Factory factory);
+    AutomationObject Create(std::string_view progId) const;
+
+    // "ScriptControl" and "VBScript.RegExp". Immutable once built.
+    static const ComponentRegistry& Standard();
+
+private:
+    std::vector<std::pair<std::string, Factory>> m_factories;
+};
+
+// Lower-case ASCII comparison used for member names and ProgIDs.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace suantiji

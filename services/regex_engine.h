@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// A compact backtracking engine for ECMAScript regular expressions over UTF-8 text:
+// alternation, greedy and lazy quantifiers, capturing and non-capturing groups, lookahead,
+// back references, character classes with \d \w \s and their negations, ^ $ \b \B.
+// Letters compare without case as ASCII when asked.
+namespace suantiji::regex {
+
+struct Flags {
+    bool ignoreCase = false;
+    bool multiline = false;
+    bool dotAll = false;
+};
+
+class Program;
+
+// Null when the pattern is not a valid regular expression.
+std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags);
+
+// Number of capture groups, not counting the whole match.
+int GroupCount(const Program& program);
+
+// Searches from byte offset `start`. On success `captures` holds 2 * (GroupCount + 1) byte
+// offsets (begin, end) per group, -1 for a group that took no part. False when there is no
+// match, and also when the search gave up (see `aborted`) because the pattern backtracks
+// without end.
+bool Search(const Program& program, std::string_view subject, std::size_t start,
+            std::vector<int>& captures, bool* aborted = nullptr);
+
+}  // namespace suantiji::regex

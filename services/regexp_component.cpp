@@ -1,0 +1,495 @@
+#include "services/regexp_component.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "services/regex_engine.h"
+
+namespace suantiji {
+
+namespace {
+
+// Member ids per class.
+enum RegExpMembers : DispatchId {
+    kPattern = 1,
+    kIgnoreCase,
+    kGlobal,
+    kMultiline,
+    kSingleline,
+    kExecute,
+    kTest,
+    kReplace
+};
+enum CollectionMembers : DispatchId { kCount = 1, kItem };
+enum MatchMembers : DispatchId { kValue = 1, kFirstIndex, kLength, kSubMatches };
+
+using MemberTable = std::initializer_list<std::pair<std::string_view, DispatchId>>;
+
+DispatchId lookup(MemberTable table, std::string_view name) {
+    for (const auto& [memberName, id] : table) {
+        if (EqualsIgnoringCase(memberName, name)) return id;
+    }
+    return kUnknownMember;
+}
+
+bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+std::size_t utf16Units(std::string_view text) {
+    std::size_t units = 0;
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (!isContinuationByte(c)) ++units;
+        if (b >= 0xF0) ++units;  // beyond the basic plane: a surrogate pair
+    }
+    return units;
+}
+
+// Compiled programs shared by the instances of this thread, most recently used first.
+struct CachedProgram {
+    std::shared_ptr<const std::string> source;
+    std::uint8_t flags = 0;
+    std::shared_ptr<const regex::Program> program;  // null: the pattern does not compile
+};
+
+constexpr std::size_t kCacheSize = 16;
+thread_local std::vector<std::shared_ptr<const std::string>> t_sources;
+thread_local std::vector<CachedProgram> t_programs;
+
+template <typename T>
+void moveToFront(std::vector<T>& items, std::size_t i) {
+    if (i == 0) return;
+    T item = std::move(items[i]);
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
+    items.insert(items.begin(), std::move(item));
+}
+
+std::shared_ptr<const std::string> internSource(std::string_view text) {
+    for (std::size_t i = 0; i < t_sources.size(); ++i) {
+        if (*t_sources[i] == text) {
+            moveToFront(t_sources, i);
+            return t_sources.front();
+        }
+    }
+    auto source = std::make_shared<const std::string>(text);
+    t_sources.insert(t_sources.begin(), source);
+    if (t_sources.size() > kCacheSize) t_sources.pop_back();
+    return source;
+}
+
+std::shared_ptr<const regex::Program> compiled(const std::shared_ptr<const std::string>& source,
+                                               regex::Flags flags) {
+    const auto key = static_cast<std::uint8_t>((flags.ignoreCase ? 1 : 0) |
+                                               (flags.multiline ? 2 : 0) | (flags.dotAll ? 4 : 0));
+    for (std::size_t i = 0; i < t_programs.size(); ++i) {
+        const CachedProgram& entry = t_programs[i];
+        if (entry.flags == key && (entry.source == source || *entry.source == *source)) {
+            moveToFront(t_programs, i);
+            return t_programs.front().program;
+        }
+    }
+    CachedProgram entry{source, key, regex::Compile(*source, flags)};
+    t_programs.insert(t_programs.begin(), entry);
+    if (t_programs.size() > kCacheSize) t_programs.pop_back();
+    return entry.program;
+}
+
+class MatchCollection;
+
+class SubMatchesObject final : public Component {
+public:
+    SubMatchesObject(MatchCollection& owner, std::size_t match) : m_owner(owner), m_match(match) {}
+    DispatchId MemberId(std::string_view name) const override {
+        return lookup({{"Count", kCount}, {"Item", kItem}}, name);
+    }
+    ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
+                          AutomationValue& result) override;
+
+private:
+    MatchCollection& m_owner;
+    std::size_t m_match;
+};
+
+class MatchObject final : public Component {
+public:
+    MatchObject(MatchCollection& owner, std::size_t match)
+        : m_owner(owner), m_match(match), m_subMatches(owner, match) {}
+    DispatchId MemberId(std::string_view name) const override {
+        return lookup({{"Value", kValue},
+                       {"FirstIndex", kFirstIndex},
+                       {"Length", kLength},
+                       {"SubMatches", kSubMatches}},
+                      name);
+    }
+    ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
+                          AutomationValue& result) override;
+
+private:
+    MatchCollection& m_owner;
+    std::size_t m_match;
+    SubMatchesObject m_subMatches;
+};
+
+class MatchCollection final : public Component,
+                              public std::enable_shared_from_this<MatchCollection> {
+public:
+    MatchCollection(std::string_view subject, int groups) : m_subject(subject), m_groups(groups) {}
+
+    void add(const std::vector<int>& captures) {
+        m_bounds.insert(m_bounds.end(), captures.begin(), captures.end());
+    }
+    // Called once, after the last add: match objects point back into this collection.
+    void seal() {
+        const std::size_t count = matchCount();
+        m_matches.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) m_matches.emplace_back(*this, i);
+    }
+
+    std::size_t matchCount() const {
+        return m_bounds.size() / (static_cast<std::size_t>(m_groups + 1) * 2);
+    }
+    int groups() const { return m_groups; }
+    // Byte bounds of group g (0 = whole match) of match m; begin is -1 when it took no part.
+    std::pair<int, int> bounds(std::size_t m, int g) const {
+        const std::size_t at =
+            (m * static_cast<std::size_t>(m_groups + 1) + static_cast<std::size_t>(g)) * 2;
+        return {m_bounds[at], m_bounds[at + 1]};
+    }
+    std::string_view text(std::pair<int, int> b) const {
+        if (b.first < 0 || b.second < b.first) return {};
+        return std::string_view(m_subject).substr(static_cast<std::size_t>(b.first),
+                                                  static_cast<std::size_t>(b.second - b.first));
+    }
+    std::string_view subject() const { return m_subject; }
+    std::shared_ptr<MatchCollection> self() { return shared_from_this(); }
+
+    DispatchId MemberId(std::string_view name) const override {
+        return lookup({{"Count", kCount}, {"Item", kItem}}, name);
+    }
+
+    ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
+                          AutomationValue& result) override {
+        if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
+        if (id == kCount) {
+            if (!args.empty()) return ComponentError::BadParamCount;
+            result = AutomationValue(static_cast<std::int32_t>(matchCount()));
+            return ComponentError::None;
+        }
+        if (id != kItem) return ComponentError::MemberNotFound;
+        if (args.size() != 1) return ComponentError::BadParamCount;
+        std::int32_t index = 0;
+        if (!args[0].toInteger(index)) return ComponentError::TypeMismatch;
+        if (index < 0 || static_cast<std::size_t>(index) >= m_matches.size()) {
+            return ComponentError::Exception;
+        }
+        // The match shares the collection's lifetime: no allocation per item.
+        result = AutomationValue(AutomationObject(
+            std::shared_ptr<Component>(self(), &m_matches[static_cast<std::size_t>(index)])));
+        return ComponentError::None;
+    }
+
+private:
+    std::string m_subject;
+    int m_groups;
+    std::vector<int> m_bounds;
+    std::vector<MatchObject> m_matches;
+};
+
+ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
+                                   std::span<const AutomationArgument> args,
+                                   AutomationValue& result) {
+    if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
+    if (!args.empty()) return ComponentError::BadParamCount;
+    const auto whole = m_owner.bounds(m_match, 0);
+    switch (id) {
+        case kValue:
+            result = AutomationValue(std::string(m_owner.text(whole)));
+            break;
+        case kFirstIndex:
+            result = AutomationValue(static_cast<std::int32_t>(
+                utf16Units(m_owner.subject().substr(0, static_cast<std::size_t>(whole.first)))));
+            break;
+        case kLength:
+            result = AutomationValue(static_cast<std::int32_t>(utf16Units(m_owner.text(whole))));
+            break;
+        case kSubMatches:
+            result = AutomationValue(
+                AutomationObject(std::shared_ptr<Component>(m_owner.self(), &m_subMatches)));
+            break;
+        default:
+            return ComponentError::MemberNotFound;
+    }
+    return ComponentError::None;
+}
+
+ComponentError SubMatchesObject::Invoke(DispatchId id, InvokeKind kind,
+                                        std::span<const AutomationArgument> args,
+                                        AutomationValue& result) {
+    if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
+    if (id == kCount) {
+        if (!args.empty()) return ComponentError::BadParamCount;
+        result = AutomationValue(static_cast<std::int32_t>(m_owner.groups()));
+        return ComponentError::None;
+    }
+    if (id != kItem) return ComponentError::MemberNotFound;
+    if (args.size() != 1) return ComponentError::BadParamCount;
+    std::int32_t index = 0;
+    if (!args[0].toInteger(index)) return ComponentError::TypeMismatch;
+    if (index < 0 || index >= m_owner.groups()) return ComponentError::Exception;
+    const auto b = m_owner.bounds(m_match, index + 1);
+    // A group that took no part is empty, not an empty text.
+    result = b.first < 0 ? AutomationValue() : AutomationValue(std::string(m_owner.text(b)));
+    return ComponentError::None;
+}
+
+class RegExpObject final : public Component {
+public:
+    DispatchId MemberId(std::string_view name) const override {
+        return lookup({{"Pattern", kPattern},
+                       {"IgnoreCase", kIgnoreCase},
+                       {"Global", kGlobal},
+                       {"Multiline", kMultiline},
+                       {"Singleline", kSingleline},
+                       {"Execute", kExecute},
+                       {"Test", kTest},
+                       {"Replace", kReplace}},
+                      name);
+    }
+
+    ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
+                          AutomationValue& result) override {
+        if (id >= kPattern && id <= kSingleline) return property(id, kind, args, result);
+        if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
+        switch (id) {
+            case kExecute:
+                return execute(args, result);
+            case kTest:
+                return test(args, result);
+            case kReplace:
+                return replace(args, result);
+            default:
+                return ComponentError::MemberNotFound;
+        }
+    }
+
+private:
+    bool* flag(DispatchId id) {
+        switch (id) {
+            case kIgnoreCase:
+                return &m_flags.ignoreCase;
+            case kGlobal:
+                return &m_global;
+            case kMultiline:
+                return &m_flags.multiline;
+            default:
+                return &m_flags.dotAll;
+        }
+    }
+
+    ComponentError property(DispatchId id, InvokeKind kind,
+                            std::span<const AutomationArgument> args, AutomationValue& result) {
+        if (kind != InvokeKind::PropertyPut) {
+            if (!args.empty()) return ComponentError::BadParamCount;
+            if (id == kPattern) {
+                result = AutomationValue(m_source ? *m_source : std::string());
+            } else {
+                result = AutomationValue(*flag(id));
+            }
+            return ComponentError::None;
+        }
+        if (args.size() != 1) return ComponentError::BadParamCount;
+        if (id == kPattern) {
+            if (args[0].kind() == AutomationValue::Kind::Text) {
+                m_source = internSource(args[0].text());
+            } else {
+                std::string text;
+                if (!args[0].toText(text)) return ComponentError::TypeMismatch;
+                m_source = internSource(text);
+            }
+            return ComponentError::None;
+        }
+        bool value = false;
+        if (!args[0].toTruth(value)) return ComponentError::TypeMismatch;
+        *flag(id) = value;
+        return ComponentError::None;
+    }
+
+    // The subject argument as a view; `storage` keeps a converted one alive.
+    static ComponentError subjectOf(const AutomationArgument& arg, std::string& storage,
+                                    std::string_view& subject) {
+        if (arg.kind() == AutomationValue::Kind::Text) {
+            subject = arg.text();
+            return ComponentError::None;
+        }
+        if (!arg.toText(storage)) return ComponentError::TypeMismatch;
+        subject = storage;
+        return ComponentError::None;
+    }
+
+    const regex::Program* program() {
+        if (!m_source) m_source = internSource("");
+        m_program = compiled(m_source, m_flags);
+        return m_program.get();
+    }
+
+    // Runs the pattern over the subject, calling onMatch with each match's captures.
+    template <typename OnMatch>
+    ComponentError each(const regex::Program& p, std::string_view subject, OnMatch onMatch) {
+        std::size_t pos = 0;
+        while (pos <= subject.size()) {
+            bool aborted = false;
+            if (!regex::Search(p, subject, pos, m_captures, &aborted)) {
+                return aborted ? ComponentError::Exception : ComponentError::None;
+            }
+            onMatch(m_captures);
+            if (!m_global) break;
+            const auto begin = static_cast<std::size_t>(m_captures[0]);
+            const auto end = static_cast<std::size_t>(m_captures[1]);
+            pos = end;
+            if (end == begin) {  // step past an empty match by one character
+                ++pos;
+                while (pos < subject.size() && isContinuationByte(subject[pos])) ++pos;
+            }
+        }
+        return ComponentError::None;
+    }
+
+    ComponentError execute(std::span<const AutomationArgument> args, AutomationValue& result) {
+        if (args.size() != 1) return ComponentError::BadParamCount;
+        std::string storage;
+        std::string_view subject;
+        if (const auto error = subjectOf(args[0], storage, subject);
+            error != ComponentError::None) {
+            return error;
+        }
+        const regex::Program* p = program();
+        if (p == nullptr) return ComponentError::Exception;
+        auto collection = std::make_shared<MatchCollection>(subject, regex::GroupCount(*p));
+        const auto error =
+            each(*p, subject, [&](const std::vector<int>& captures) { collection->add(captures); });
+        if (error != ComponentError::None) return error;
+        collection->seal();
+        result = AutomationValue(AutomationObject(std::move(collection)));
+        return ComponentError::None;
+    }
+
+    ComponentError test(std::span<const AutomationArgument> args, AutomationValue& result) {
+        if (args.size() != 1) return ComponentError::BadParamCount;
+        std::string storage;
+        std::string_view subject;
+        if (const auto error = subjectOf(args[0], storage, subject);
+            error != ComponentError::None) {
+            return error;
+        }
+        const regex::Program* p = program();
+        if (p == nullptr) return ComponentError::Exception;
+        bool aborted = false;
+        const bool found = regex::Search(*p, subject, 0, m_captures, &aborted);
+        if (aborted) return ComponentError::Exception;
+        result = AutomationValue(found);
+        return ComponentError::None;
+    }
+
+    static void expand(std::string& out, std::string_view replacement, std::string_view subject,
+                       const std::vector<int>& captures, int groups) {
+        auto group = [&](int g) -> std::string_view {
+            const int b = captures[static_cast<std::size_t>(g) * 2];
+            const int e = captures[static_cast<std::size_t>(g) * 2 + 1];
+            if (b < 0) return {};
+            return subject.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b));
+        };
+        for (std::size_t i = 0; i < replacement.size(); ++i) {
+            const char c = replacement[i];
+            if (c != '$' || i + 1 >= replacement.size()) {
+                out += c;
+                continue;
+            }
+            const char n = replacement[i + 1];
+            if (n == '$') {
+                out += '$';
+                ++i;
+            } else if (n == '&') {
+                out += group(0);
+                ++i;
+            } else if (n == '`') {
+                out += subject.substr(0, static_cast<std::size_t>(captures[0]));
+                ++i;
+            } else if (n == '\'') {
+                out += subject.substr(static_cast<std::size_t>(captures[1]));
+                ++i;
+            } else if (n >= '0' && n <= '9') {
+                int number = n - '0';
+                std::size_t used = 1;
+                if (i + 2 < replacement.size() && replacement[i + 2] >= '0' &&
+                    replacement[i + 2] <= '9' &&
+                    number * 10 + (replacement[i + 2] - '0') <= groups) {
+                    number = number * 10 + (replacement[i + 2] - '0');
+                    used = 2;
+                }
+                if (number >= 1 && number <= groups) {
+                    out += group(number);
+                    i += used;
+                } else {
+                    out += c;
+                }
+            } else {
+                out += c;
+            }
+        }
+    }
+
+    ComponentError replace(std::span<const AutomationArgument> args, AutomationValue& result) {
+        if (args.size() != 2) return ComponentError::BadParamCount;
+        std::string storage;
+        std::string_view subject;
+        if (const auto error = subjectOf(args[0], storage, subject);
+            error != ComponentError::None) {
+            return error;
+        }
+        std::string replacement;
+        if (!args[1].toText(replacement)) return ComponentError::TypeMismatch;
+        const regex::Program* p = program();
+        if (p == nullptr) return ComponentError::Exception;
+        const int groups = regex::GroupCount(*p);
+        std::string out;
+        std::size_t copied = 0;
+        const auto error = each(*p, subject, [&](const std::vector<int>& captures) {
+            const auto begin = static_cast<std::size_t>(captures[0]);
+            out.append(subject.substr(copied, begin - copied));
+            expand(out, replacement, subject, captures, groups);
+            copied = static_cast<std::size_t>(captures[1]);
+        });
+        if (error != ComponentError::None) return error;
+        out.append(subject.substr(copied));
+        result = AutomationValue(std::move(out));
+        return ComponentError::None;
+    }
+
+    std::shared_ptr<const std::string> m_source;
+    std::shared_ptr<const regex::Program> m_program;
+    regex::Flags m_flags;
+    bool m_global = false;
+    std::vector<int> m_captures;
+};
+
+}  // namespace
+
+std::shared_ptr<Component> CreateRegExpComponent() { return std::make_shared<RegExpObject>(); }
+
+std::size_t Utf16IndexToByteOffset(std::string_view text, std::size_t index) {
+    std::size_t units = 0;
+    std::size_t i = 0;
+    while (i < text.size() && units < index) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        units += b >= 0xF0 ? 2 : 1;
+        ++i;
+        while (i < text.size() && isContinuationByte(text[i])) ++i;
+    }
+    return i;
+}
+
+std::size_t Utf16Length(std::string_view text) { return utf16Units(text); }
+
+}  // namespace suantiji
