@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 namespace suantiji {
@@ -88,6 +89,10 @@ struct RowSizeCase {
     std::int64_t rowSize;
 };
 
+void PrintTo(const RowSizeCase& c, std::ostream* out) {
+    *out << c.width << " px at " << c.bits << " bits";
+}
+
 class BmpRowSizeTest : public testing::TestWithParam<RowSizeCase> {};
 
 TEST_P(BmpRowSizeTest, RoundsUpToAMultipleOfFour) {
@@ -117,6 +122,8 @@ struct NameCase {
     const char* timestamp;
     const char* name;
 };
+
+void PrintTo(const NameCase& c, std::ostream* out) { *out << '"' << c.timestamp << '"'; }
 
 class ProposedPictureNameTest : public testing::TestWithParam<NameCase> {};
 
