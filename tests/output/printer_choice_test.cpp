@@ -1,0 +1,124 @@
+#include "output/printer_choice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/settings/fake_control_host.h"
+
+namespace suantiji {
+namespace {
+
+class FakeSpooler : public PrinterSpooler {
+public:
+    FakeSpooler(std::vector<std::string> printers, std::string defaultName)
+        : m_printers(std::move(printers)), m_default(std::move(defaultName)) {}
+    std::vector<std::string> ListPrinters() override { return m_printers; }
+    std::string DefaultPrinterName() override { return m_default; }
+    bool ChangeDefaultPrinter(const std::string& name) override {
+        changes.push_back(name);
+        for (const std::string& printer : m_printers) {
+            if (printer == name) return true;
+        }
+        return false;
+    }
+    std::vector<std::string> changes;
+
+private:
+    std::vector<std::string> m_printers;
+    std::string m_default;
+};
+
+struct Shown {
+    std::string caption;
+    std::string text;
+    MessageIcon icon;
+};
+
+class RecordingMessageBox : public MessageBox {
+public:
+    void Show(const std::string& caption, const std::string& text, MessageIcon icon) override {
+        shown.push_back({caption, text, icon});
+    }
+    std::vector<Shown> shown;
+};
+
+std::vector<std::string> printerItems(const FakeControlHost& host) {
+    std::vector<std::string> texts;
+    for (const auto& item : host.Items(kPrinterComboName)) {
+        EXPECT_EQ(item.value, 0);
+        texts.push_back(item.text);
+    }
+    return texts;
+}
+
+FakeControlHost emptyPrinterList() {
+    FakeControlHost host;
+    host.AddComboBox(kPrinterComboName, {}, -1);
+    return host;
+}
+
+TEST(FillPrinterList, ListsPrintersInOrderAndSelectsTheDefault) {
+    FakeControlHost host = emptyPrinterList();
+    FakeSpooler spooler({"Lab", "Office", "Hall"}, "Office");
+    FillPrinterList(host, spooler);
+    EXPECT_EQ(printerItems(host), (std::vector<std::string>{"Lab", "Office", "Hall"}));
+    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 1);
+}
+
+TEST(FillPrinterList, SelectsNothingWithoutAnExactMatch) {
+    for (const char* defaultName : {"office", "Office ", "", "Gone"}) {
+        FakeControlHost host = emptyPrinterList();
+        FakeSpooler spooler({"Lab", "Office"}, defaultName);
+        FillPrinterList(host, spooler);
+        EXPECT_EQ(host.CurrentIndex(kPrinterComboName), -1) << defaultName;
+    }
+    FakeControlHost host = emptyPrinterList();
+    FakeSpooler none({}, "Office");
+    FillPrinterList(host, none);
+    EXPECT_EQ(host.ItemCount(kPrinterComboName), 0);
+    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), -1);
+}
+
+TEST(FillPrinterList, AppendsAfterRestoredItemsAndSelectsAmongTheSystemsOnly) {
+    FakeControlHost host;
+    host.AddComboBox(kPrinterComboName, {"Office", "Old"}, 1);
+    FakeSpooler spooler({"Lab", "Office"}, "Office");
+    FillPrinterList(host, spooler);
+    EXPECT_EQ(printerItems(host), (std::vector<std::string>{"Office", "Old", "Lab", "Office"}));
+    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 3);
+}
+
+TEST(ApplyPrinterChoice, ReportsTheOutcomeAndChangesNothingElse) {
+    FakeControlHost host = emptyPrinterList();
+    FakeSpooler spooler({"Lab", "Office"}, "Office");
+    FillPrinterList(host, spooler);
+    host.SetCurrentIndex(kPrinterComboName, 0);
+    RecordingMessageBox messages;
+    ApplyPrinterChoice(host, spooler, messages);
+
+    host.ClearItems(kPrinterComboName);
+    host.AppendItem(kPrinterComboName, "Gone");
+    host.SetCurrentIndex(kPrinterComboName, 0);
+    ApplyPrinterChoice(host, spooler, messages);
+    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 0);
+
+    host.SetCurrentIndex(kPrinterComboName, -1);
+    ApplyPrinterChoice(host, spooler, messages);
+
+    EXPECT_EQ(spooler.changes, (std::vector<std::string>{"Lab", "Gone", ""}));
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[0].caption, "信息：");
+    EXPECT_EQ(messages.shown[0].text, "默认打印机设置成功！");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Information);
+    for (std::size_t i : {1u, 2u}) {
+        EXPECT_EQ(messages.shown[i].caption, "信息：");
+        EXPECT_EQ(messages.shown[i].text, "默认打印机设置失败！");
+        EXPECT_EQ(messages.shown[i].icon, MessageIcon::Error);
+    }
+}
+
+}  // namespace
+}  // namespace suantiji
