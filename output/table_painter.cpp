@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
-#include <tuple>
 
 #include "output/page_layout.h"
 
@@ -30,20 +28,13 @@ QFont styledFont(QFont font, const CellFormat& format) {
     return font;
 }
 
-// Em size per pixel of character-cell height for a face and style. Measured once per process:
-// it is what makes a cell height turn into a pixel size, and measuring costs more than drawing.
+// Em size per pixel of character-cell height for the font's face and style.
 double emPerCellHeight(const QFont& font) {
-    using Key = std::tuple<QString, int, bool>;
-    static std::map<Key, double> measured;
-    const Key key{font.family(), font.weight(), font.italic()};
-    if (const auto found = measured.find(key); found != measured.end()) return found->second;
     QFont reference = font;
     reference.setPixelSize(static_cast<int>(kReferencePixels));
     const QFontMetricsF metrics(reference);
     const double cell = metrics.ascent() + metrics.descent();
-    const double ratio = cell > 0 ? kReferencePixels / cell : 1.0;
-    measured.emplace(key, ratio);
-    return ratio;
+    return cell > 0 ? kReferencePixels / cell : 1.0;
 }
 
 int cellHeightOf(const QFont& font) {
