@@ -11,35 +11,16 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::uint32_t u32At(const Bytes& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
 // The 58 header bytes a reader expects for an uncompressed picture of this size.
 Bytes expectedHeader(std::uint32_t width, std::uint32_t height, std::uint8_t bits,
                      std::uint32_t imageSize) {
-    const std::uint32_t fileSize = 58 + imageSize;
-    auto le = [](std::uint32_t v) {
-        return Bytes{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                     static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    };
     Bytes h{'B', 'M'};
-    auto append = [&h](const Bytes& part) { h.insert(h.end(), part.begin(), part.end()); };
-    append(le(fileSize));
-    append({0, 0, 0, 0});  // reserved
-    append(le(58));        // pixel data offset
-    append(le(40));        // info header size
-    append(le(width));
-    append(le(height));
-    append({1, 0, bits, 0});  // planes, bits per pixel
-    append(le(0));            // compression
-    append(le(imageSize));
-    append(le(0));  // resolutions
-    append(le(0));
-    append(le(0));  // colours used, important
-    append(le(0));
-    append(le(0));  // the one colour-table entry
+    // file size, reserved, pixel offset, info size, width, height, planes + bits, compression,
+    // image size, two resolutions, two colour counts, the one colour-table entry
+    for (std::uint32_t v : {58 + imageSize, 0u, 58u, 40u, width, height, 1u | bits << 16, 0u,
+                            imageSize, 0u, 0u, 0u, 0u, 0u}) {
+        for (int i = 0; i < 4; ++i) h.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
     return h;
 }
 
@@ -71,18 +52,6 @@ TEST(BmpEncoderTest, TwentyFourBitRowsArePaddedToFourBytesAndStrideIsHonoured) {
     EXPECT_EQ(EncodeBmp(3, 2, 24, source, 10), expected);
 }
 
-TEST(BmpEncoderTest, DesignSizedCaptureHasTheDocumentedLength) {
-    const Bytes source(1045 * 735 * 4, 0x80);
-    const Bytes file = EncodeBmp(1045, 735, 32, source, 1045 * 4);
-    ASSERT_EQ(file.size(), 3072358u);
-    EXPECT_EQ(u32At(file, 2), 3072358u);
-    EXPECT_EQ(u32At(file, 10), 58u);
-    EXPECT_EQ(u32At(file, 14), 40u);
-    EXPECT_EQ(u32At(file, 18), 1045u);
-    EXPECT_EQ(u32At(file, 22), 735u);
-    EXPECT_EQ(u32At(file, 34), 1045u * 735u * 4u);
-}
-
 struct RowSizeCase {
     int width;
     int bits;
@@ -101,7 +70,6 @@ TEST_P(BmpRowSizeTest, RoundsUpToAMultipleOfFour) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, BmpRowSizeTest,
                          testing::Values(RowSizeCase{1045, 24, 3136}, RowSizeCase{1045, 32, 4180},
-                                         RowSizeCase{1, 24, 4}, RowSizeCase{4, 24, 12},
                                          RowSizeCase{3, 16, 8}, RowSizeCase{2, 16, 4},
                                          RowSizeCase{0, 32, 0}));
 
