@@ -40,9 +40,16 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+#ifndef SUANTIJI_TEST_DATA_DIR
+#define SUANTIJI_TEST_DATA_DIR "tests/data"
+#endif
+
+// The fixtures folder: SUANTIJI_TEST_DATA when it names one, else the source tree's.
 inline std::string TestDataFile(const std::string& name) {
     const char* folder = std::getenv("SUANTIJI_TEST_DATA");
-    return std::string(folder ? folder : "tests/data") + "/" + name;
+    const std::string base =
+        folder && std::filesystem::is_directory(folder) ? folder : SUANTIJI_TEST_DATA_DIR;
+    return base + "/" + name;
 }
 
 }  // namespace suantiji
