@@ -181,6 +181,7 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
     while (outcome.questions.size() < wanted) {
         if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
         builder.build(q);
+        ++outcome.candidates;
         if (request.mixedBrackets && !bracketFirstMatch(q, matcher)) {
             return fail(RequestProblem::ServiceUnavailable);
         }
@@ -190,6 +191,7 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
                 if (q.find('(') != std::string::npos) break;
                 if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
                 builder.build(q);
+                ++outcome.candidates;
             }
         }
         std::string answer = evaluator.Evaluate(q);

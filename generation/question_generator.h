@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ RequestProblem CheckRequest(const GenerationRequest& request);
 struct GenerationOutcome {
     std::vector<Question> questions;  // empty when there is a problem
     RequestProblem problem = RequestProblem::None;
+    std::uint64_t candidates = 0;  // candidate expressions built, accepted or not
 };
 
 // Draws candidates until questionCount are accepted, or reports why it cannot.

@@ -305,7 +305,7 @@ AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
         SetLastComponentError(ComponentError::UnknownName);
         return result;
     }
-    const ComponentError error = m_component->Invoke(id, kind, args, result);
+    const ComponentError error = m_component->Invoke(id, kind, args, result, m_component);
     SetLastComponentError(error);
     if (error != ComponentError::None) return AutomationValue();
     return result;
@@ -346,9 +346,13 @@ bool asTruth(const AutomationValue& value) {
                                [](const AutomationValue& v, bool& out) { return v.toTruth(out); });
 }
 
-AutomationObject asObject(const AutomationValue& value) {
-    return convertResult<AutomationObject>(
-        value, [](const AutomationValue& v, AutomationObject& out) { return v.toObject(out); });
+AutomationObject asObject(AutomationValue&& value) {
+    if (LastComponentError() != 0) return {};
+    if (value.kind() != AutomationValue::Kind::Object) {
+        SetLastComponentError(ComponentError::ResultMismatch);
+        return {};
+    }
+    return value.takeObject();
 }
 
 }  // namespace
@@ -397,11 +401,16 @@ void ComponentRegistry::Register(std::string progId, Factory factory) {
     m_factories.emplace_back(std::move(progId), std::move(factory));
 }
 
-AutomationObject ComponentRegistry::Create(std::string_view progId) const {
-    for (const auto& [id, factory] : m_factories) {
-        if (EqualsIgnoringCase(id, progId)) return AutomationObject(factory());
+ComponentRegistry::ClassId ComponentRegistry::Find(std::string_view progId) const {
+    for (std::size_t i = 0; i < m_factories.size(); ++i) {
+        if (EqualsIgnoringCase(m_factories[i].first, progId)) return i;
     }
-    return AutomationObject();
+    return kNoClass;
+}
+
+AutomationObject ComponentRegistry::Create(ClassId id) const {
+    if (id >= m_factories.size()) return AutomationObject();
+    return AutomationObject(m_factories[id].second());
 }
 
 const ComponentRegistry& ComponentRegistry::Standard() {

@@ -148,6 +148,8 @@ public:
     bool toNumber(double& out) const;
     bool toTruth(bool& out) const;
     bool toObject(AutomationObject& out) const;
+    // Moves the object out; the value must hold one.
+    AutomationObject takeObject() { return std::move(std::get<AutomationObject>(m_value)); }
 
 private:
     std::variant<std::monostate, std::string, std::int32_t, double, bool, AutomationObject> m_value;
@@ -192,14 +194,15 @@ private:
 
 using AutomationArgument = AutomationObject::Argument;
 
-// What a component implements. Names are matched without regard to case.
+// What a component implements. Names are matched without regard to case. `self` is the
+// caller's reference to this component, so parts of it can be handed out sharing its count.
 class Component {
 public:
     virtual ~Component() = default;
     virtual DispatchId MemberId(std::string_view name) const = 0;
     virtual ComponentError Invoke(DispatchId id, InvokeKind kind,
-                                  std::span<const AutomationArgument> args,
-                                  AutomationValue& result) = 0;
+                                  std::span<const AutomationArgument> args, AutomationValue& result,
+                                  const std::shared_ptr<Component>& self) = 0;
 };
 
 // Creates components from ProgIDs (compared without regard to case).
@@ -207,8 +210,15 @@ class ComponentRegistry {
 public:
     using Factory = std::function<std::shared_ptr<Component>()>;
 
+    // Resolving a ProgID to its class once spares the name comparison on every creation.
+    using ClassId = std::size_t;
+    static constexpr ClassId kNoClass = static_cast<ClassId>(-1);
+
     void Register(std::string progId, Factory factory);
-    AutomationObject Create(std::string_view progId) const;
+    ClassId Find(std::string_view progId) const;
+    AutomationObject Create(ClassId id) const;
+    AutomationObject Create(std::string_view progId) const { return Create(Find(progId)); }
+    AutomationObject Create(const char* progId) const { return Create(std::string_view(progId)); }
 
     // "ScriptControl" and "VBScript.RegExp". Immutable once built.
     static const ComponentRegistry& Standard();

@@ -7,7 +7,8 @@
 
 namespace suantiji {
 
-PatternMatcher::PatternMatcher(const ComponentRegistry& registry) : m_registry(&registry) {
+PatternMatcher::PatternMatcher(const ComponentRegistry& registry)
+    : m_registry(&registry), m_class(registry.Find("VBScript.RegExp")) {
     CoInitialize();
 }
 
@@ -20,6 +21,7 @@ PatternMatcher::~PatternMatcher() {
 
 PatternMatcher::PatternMatcher(const PatternMatcher& other)
     : m_registry(other.m_registry),
+      m_class(other.m_class),
       m_regex(other.m_regex),
       m_matches(other.m_matches),
       m_subject(other.m_subject),
@@ -42,7 +44,7 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
                            bool multiline, bool global, bool quoteEscape) {
     m_regex.Clear();
     m_matches.Clear();
-    m_regex = m_registry->Create("VBScript.RegExp");
+    m_regex = m_registry->Create(m_class);
     if (m_regex.IsEmpty()) {
         // Calls on the empty object leave the failure code behind.
         m_regex.Put("Pattern", pattern);

@@ -46,6 +46,7 @@ private:
     int findPosition(std::string_view text, const AutomationObject& match) const;
 
     const ComponentRegistry* m_registry;
+    ComponentRegistry::ClassId m_class;
     AutomationObject m_regex;
     AutomationObject m_matches;
     std::optional<std::string> m_subject;

@@ -150,6 +150,10 @@ public:
     int groups = 0;
     Flags flags;
     std::bitset<256> firstBytes;
+    // Start node of a pattern that begins with an unbounded run of one character kind and has
+    // no back references, or -1. After a failed attempt, starting again inside the same run
+    // can only try a subset of the same end positions, so the search skips the run.
+    int leadingRun = -1;
 };
 
 namespace {
@@ -642,6 +646,13 @@ public:
 
     bool aborted() const { return m_aborted; }
 
+    // The end of the run of characters that `node` matches from `pos`.
+    std::size_t runEnd(const Node& node, std::size_t pos) const {
+        std::size_t next = 0;
+        while (single(node, pos, next)) pos = next;
+        return pos;
+    }
+
 private:
     struct DepthGuard {
         explicit DepthGuard(int& depth) : m_depth(depth) { ++m_depth; }
@@ -816,7 +827,20 @@ private:
         }
     }
 
+    // A cheap look at the character after a repetition saves a backtracking step per
+    // position when it cannot match anyway.
+    bool canFollow(const Node* follow, std::size_t pos) const {
+        std::size_t next = 0;
+        return follow == nullptr || single(*follow, pos, next);
+    }
+
     bool repeatSingle(const Node& repeatNode, const Node& child, std::size_t pos, const Cont* k) {
+        const Node* follow = nullptr;
+        if (repeatNode.next >= 0) {
+            const Node& after = m_nodes[repeatNode.next];
+            if (after.op == Op::Char || after.op == Op::Class || after.op == Op::Any)
+                follow = &after;
+        }
         int count = 0;
         std::size_t p = pos;
         std::size_t next = 0;
@@ -827,7 +851,7 @@ private:
             }
             if (count < repeatNode.min) return false;
             while (true) {
-                if (run(repeatNode.next, p, k)) return true;
+                if (canFollow(follow, p) && run(repeatNode.next, p, k)) return true;
                 if (m_aborted || count == repeatNode.min) return false;
                 p = previousStart(m_text, p);
                 --count;
@@ -839,7 +863,7 @@ private:
             ++count;
         }
         while (true) {
-            if (run(repeatNode.next, p, k)) return true;
+            if (canFollow(follow, p) && run(repeatNode.next, p, k)) return true;
             if (m_aborted || count == repeatNode.max || !single(child, p, next)) return false;
             p = next;
             ++count;
@@ -879,6 +903,17 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
     Parser parser(pattern, *program);
     if (!parser.parse()) return nullptr;
     program->firstBytes = firstBytes(*program, program->start);
+    bool backReferences = false;
+    for (const Node& node : program->nodes)
+        backReferences = backReferences || node.op == Op::BackRef;
+    const Node& first = program->nodes[static_cast<std::size_t>(program->start)];
+    if (!backReferences && first.op == Op::Repeat && first.min >= 1 && first.max == INT_MAX) {
+        const Node& child = program->nodes[static_cast<std::size_t>(first.index)];
+        if ((child.op == Op::Char || child.op == Op::Class || child.op == Op::Any) &&
+            child.next < 0) {
+            program->leadingRun = first.index;
+        }
+    }
     return program;
 }
 
@@ -901,6 +936,11 @@ bool Search(const Program& program, std::string_view subject, std::size_t start,
         if (matcher.aborted()) {
             if (aborted != nullptr) *aborted = true;
             return false;
+        }
+        if (program.leadingRun >= 0) {
+            const std::size_t end =
+                matcher.runEnd(program.nodes[static_cast<std::size_t>(program.leadingRun)], pos);
+            if (end > pos + 1) pos = end - 1;
         }
     }
     return false;

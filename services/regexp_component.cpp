@@ -57,6 +57,8 @@ struct CachedProgram {
 constexpr std::size_t kCacheSize = 16;
 thread_local std::vector<std::shared_ptr<const std::string>> t_sources;
 thread_local std::vector<CachedProgram> t_programs;
+// Scratch space for one search's captures, reused across instances.
+thread_local std::vector<int> t_captures;
 
 template <typename T>
 void moveToFront(std::vector<T>& items, std::size_t i) {
@@ -105,7 +107,7 @@ public:
         return lookup({{"Count", kCount}, {"Item", kItem}}, name);
     }
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
-                          AutomationValue& result) override;
+                          AutomationValue& result, const std::shared_ptr<Component>& self) override;
 
 private:
     MatchCollection& m_owner;
@@ -114,8 +116,14 @@ private:
 
 class MatchObject final : public Component {
 public:
-    MatchObject(MatchCollection& owner, std::size_t match)
-        : m_owner(owner), m_match(match), m_subMatches(owner, match) {}
+    MatchObject(MatchCollection& owner, std::size_t match, const std::vector<int>& captures)
+        : m_owner(owner), m_match(match), m_subMatches(owner, match) {
+        if (captures.size() <= m_inline.size()) {
+            std::copy(captures.begin(), captures.end(), m_inline.begin());
+        } else {
+            m_extra = captures;
+        }
+    }
     DispatchId MemberId(std::string_view name) const override {
         return lookup({{"Value", kValue},
                        {"FirstIndex", kFirstIndex},
@@ -124,53 +132,51 @@ public:
                       name);
     }
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
-                          AutomationValue& result) override;
+                          AutomationValue& result, const std::shared_ptr<Component>& self) override;
+
+    // Byte bounds of group g (0 = the whole match); begin is -1 when it took no part.
+    std::pair<int, int> bounds(int g) const {
+        const int* b = m_extra.empty() ? m_inline.data() : m_extra.data();
+        return {b[g * 2], b[g * 2 + 1]};
+    }
 
 private:
     MatchCollection& m_owner;
     std::size_t m_match;
     SubMatchesObject m_subMatches;
+    // Most patterns have few groups: their bounds live here, without an allocation.
+    std::array<int, 12> m_inline{};
+    std::vector<int> m_extra;
 };
 
-class MatchCollection final : public Component,
-                              public std::enable_shared_from_this<MatchCollection> {
+// Matches and their sub-match lists are parts of the collection: references to them share the
+// collection's count (aliasing the caller's reference), so handing one out allocates nothing.
+class MatchCollection final : public Component {
 public:
     MatchCollection(std::string_view subject, int groups) : m_subject(subject), m_groups(groups) {}
 
     void add(const std::vector<int>& captures) {
-        m_bounds.insert(m_bounds.end(), captures.begin(), captures.end());
-    }
-    // Called once, after the last add: match objects point back into this collection.
-    void seal() {
-        const std::size_t count = matchCount();
-        m_matches.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) m_matches.emplace_back(*this, i);
+        if (m_matches.empty()) m_matches.reserve(4);
+        m_matches.emplace_back(*this, m_matches.size(), captures);
     }
 
-    std::size_t matchCount() const {
-        return m_bounds.size() / (static_cast<std::size_t>(m_groups + 1) * 2);
-    }
+    std::size_t matchCount() const { return m_matches.size(); }
     int groups() const { return m_groups; }
-    // Byte bounds of group g (0 = whole match) of match m; begin is -1 when it took no part.
-    std::pair<int, int> bounds(std::size_t m, int g) const {
-        const std::size_t at =
-            (m * static_cast<std::size_t>(m_groups + 1) + static_cast<std::size_t>(g)) * 2;
-        return {m_bounds[at], m_bounds[at + 1]};
-    }
+    std::pair<int, int> bounds(std::size_t m, int g) const { return m_matches[m].bounds(g); }
     std::string_view text(std::pair<int, int> b) const {
         if (b.first < 0 || b.second < b.first) return {};
         return std::string_view(m_subject).substr(static_cast<std::size_t>(b.first),
                                                   static_cast<std::size_t>(b.second - b.first));
     }
     std::string_view subject() const { return m_subject; }
-    std::shared_ptr<MatchCollection> self() { return shared_from_this(); }
 
     DispatchId MemberId(std::string_view name) const override {
         return lookup({{"Count", kCount}, {"Item", kItem}}, name);
     }
 
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
-                          AutomationValue& result) override {
+                          AutomationValue& result,
+                          const std::shared_ptr<Component>& self) override {
         if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
         if (id == kCount) {
             if (!args.empty()) return ComponentError::BadParamCount;
@@ -186,20 +192,20 @@ public:
         }
         // The match shares the collection's lifetime: no allocation per item.
         result = AutomationValue(AutomationObject(
-            std::shared_ptr<Component>(self(), &m_matches[static_cast<std::size_t>(index)])));
+            std::shared_ptr<Component>(self, &m_matches[static_cast<std::size_t>(index)])));
         return ComponentError::None;
     }
 
 private:
     std::string m_subject;
     int m_groups;
-    std::vector<int> m_bounds;
     std::vector<MatchObject> m_matches;
 };
 
 ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
                                    std::span<const AutomationArgument> args,
-                                   AutomationValue& result) {
+                                   AutomationValue& result,
+                                   const std::shared_ptr<Component>& self) {
     if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
     if (!args.empty()) return ComponentError::BadParamCount;
     const auto whole = m_owner.bounds(m_match, 0);
@@ -215,8 +221,8 @@ ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
             result = AutomationValue(static_cast<std::int32_t>(utf16Units(m_owner.text(whole))));
             break;
         case kSubMatches:
-            result = AutomationValue(
-                AutomationObject(std::shared_ptr<Component>(m_owner.self(), &m_subMatches)));
+            result =
+                AutomationValue(AutomationObject(std::shared_ptr<Component>(self, &m_subMatches)));
             break;
         default:
             return ComponentError::MemberNotFound;
@@ -226,7 +232,8 @@ ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
 
 ComponentError SubMatchesObject::Invoke(DispatchId id, InvokeKind kind,
                                         std::span<const AutomationArgument> args,
-                                        AutomationValue& result) {
+                                        AutomationValue& result,
+                                        const std::shared_ptr<Component>& /*self*/) {
     if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
     if (id == kCount) {
         if (!args.empty()) return ComponentError::BadParamCount;
@@ -259,7 +266,8 @@ public:
     }
 
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
-                          AutomationValue& result) override {
+                          AutomationValue& result,
+                          const std::shared_ptr<Component>& /*self*/) override {
         if (id >= kPattern && id <= kSingleline) return property(id, kind, args, result);
         if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
         switch (id) {
@@ -340,13 +348,13 @@ private:
         std::size_t pos = 0;
         while (pos <= subject.size()) {
             bool aborted = false;
-            if (!regex::Search(p, subject, pos, m_captures, &aborted)) {
+            if (!regex::Search(p, subject, pos, t_captures, &aborted)) {
                 return aborted ? ComponentError::Exception : ComponentError::None;
             }
-            onMatch(m_captures);
+            onMatch(t_captures);
             if (!m_global) break;
-            const auto begin = static_cast<std::size_t>(m_captures[0]);
-            const auto end = static_cast<std::size_t>(m_captures[1]);
+            const auto begin = static_cast<std::size_t>(t_captures[0]);
+            const auto end = static_cast<std::size_t>(t_captures[1]);
             pos = end;
             if (end == begin) {  // step past an empty match by one character
                 ++pos;
@@ -370,7 +378,6 @@ private:
         const auto error =
             each(*p, subject, [&](const std::vector<int>& captures) { collection->add(captures); });
         if (error != ComponentError::None) return error;
-        collection->seal();
         result = AutomationValue(AutomationObject(std::move(collection)));
         return ComponentError::None;
     }
@@ -386,7 +393,7 @@ private:
         const regex::Program* p = program();
         if (p == nullptr) return ComponentError::Exception;
         bool aborted = false;
-        const bool found = regex::Search(*p, subject, 0, m_captures, &aborted);
+        const bool found = regex::Search(*p, subject, 0, t_captures, &aborted);
         if (aborted) return ComponentError::Exception;
         result = AutomationValue(found);
         return ComponentError::None;
@@ -471,7 +478,6 @@ private:
     std::shared_ptr<const regex::Program> m_program;
     regex::Flags m_flags;
     bool m_global = false;
-    std::vector<int> m_captures;
 };
 
 }  // namespace

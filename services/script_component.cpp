@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <utility>
@@ -91,6 +92,113 @@ public:
         }
     }
 };
+
+// The common case without recursion: numbers, + - * / %, signs and parentheses. The operations
+// happen in the same order as in ExpressionParser, so results are identical. Returns false
+// when the text needs the full parser (names, calls) or is not well formed.
+bool evaluateArithmetic(std::string_view text, double& result) {
+    struct Level {
+        double sum = 0;
+        double term = 0;
+        char addOp = 0;  // 0 before the first term of the level
+        char mulOp = 0;  // 0 before the first factor of the term
+        bool negate = false;
+    };
+    constexpr int kMaxLevels = 32;
+    Level levels[kMaxLevels];
+    int depth = 0;
+    Level* level = &levels[0];
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    auto skip = [&] {
+        while (p != end && isBlank(*p)) ++p;
+    };
+    while (true) {
+        // An operand, after any signs.
+        skip();
+        while (p != end && (*p == '-' || *p == '+')) {
+            if (*p == '-') level->negate = !level->negate;
+            ++p;
+            skip();
+        }
+        if (p == end) return false;
+        if (*p == '(') {
+            if (++depth == kMaxLevels) return false;
+            level = &levels[depth];
+            *level = Level{};
+            ++p;
+            continue;
+        }
+        double value = 0;
+        if (isDigit(*p)) {
+            const char* start = p;
+            std::uint64_t whole = 0;
+            while (p != end && isDigit(*p)) whole = whole * 10 + static_cast<unsigned>(*p++ - '0');
+            if ((p != end && (*p == '.' || *p == 'e' || *p == 'E' || isIdentifierPart(*p))) ||
+                p - start > 15) {
+                const auto parsed = std::from_chars(start, end, value);
+                if (parsed.ec != std::errc() ||
+                    (parsed.ptr != end && isIdentifierPart(*parsed.ptr))) {
+                    return false;
+                }
+                p = parsed.ptr;
+            } else {
+                value = static_cast<double>(whole);
+            }
+        } else {
+            return false;
+        }
+        // Closing parentheses turn a finished level into an operand of the level outside.
+        while (true) {
+            if (level->negate) value = -value;
+            level->negate = false;
+            switch (level->mulOp) {
+                case 0:
+                    level->term = value;
+                    break;
+                case '*':
+                    level->term = level->term * value;
+                    break;
+                case '/':
+                    level->term = level->term / value;
+                    break;
+                default:
+                    level->term = std::fmod(level->term, value);
+                    break;
+            }
+            skip();
+            if (p != end && (*p == '*' || *p == '/' || *p == '%')) {
+                level->mulOp = *p++;
+                break;
+            }
+            switch (level->addOp) {
+                case 0:
+                    level->sum = level->term;
+                    break;
+                case '+':
+                    level->sum = level->sum + level->term;
+                    break;
+                default:
+                    level->sum = level->sum - level->term;
+                    break;
+            }
+            level->mulOp = 0;
+            if (p != end && (*p == '+' || *p == '-')) {
+                level->addOp = *p++;
+                break;
+            }
+            if (p == end) {
+                if (depth != 0) return false;
+                result = level->sum;
+                return true;
+            }
+            if (*p != ')' || depth == 0) return false;
+            ++p;
+            value = level->sum;
+            level = &levels[--depth];
+        }
+    }
+}
 
 // Recursive-descent arithmetic over one expression text. Errors unwind through m_ok.
 class ExpressionParser {
@@ -391,7 +499,8 @@ public:
     }
 
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
-                          AutomationValue& result) override {
+                          AutomationValue& result,
+                          const std::shared_ptr<Component>& /*self*/) override {
         if (id >= kLanguage && id <= kSitehWnd) return property(id, kind, args, result);
         if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
         switch (id) {
@@ -502,8 +611,10 @@ private:
             return ComponentError::None;
         }
         double value = 0;
-        ExpressionParser parser(m_script, {}, 0);
-        if (!parser.evaluate(text, value)) return ComponentError::Exception;
+        if (!evaluateArithmetic(text, value)) {
+            ExpressionParser parser(m_script, {}, 0);
+            if (!parser.evaluate(text, value)) return ComponentError::Exception;
+        }
         result = AutomationValue(value);
         return ComponentError::None;
     }

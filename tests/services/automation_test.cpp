@@ -1,0 +1,97 @@
+#include "services/automation.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace suantiji {
+namespace {
+
+TEST(AutomationObject, EmptyObjectGivesEmptyValuesOfEveryKind) {
+    const AutomationObject empty = AutomationObject::Create("No.Such.Component");
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_EQ(empty.GetText("Pattern"), "");
+    EXPECT_EQ(LastComponentError(), -1);
+    EXPECT_EQ(empty.GetNumber("Count"), 0);
+    EXPECT_FALSE(empty.GetTruth("Global"));
+    EXPECT_TRUE(empty.GetObject("Item").IsEmpty());
+    EXPECT_FALSE(empty.Put("Global", true));
+    EXPECT_EQ(LastComponentError(), -1);
+}
+
+TEST(AutomationObject, UnknownMemberAndFailedConversions) {
+    const AutomationObject regex = AutomationObject::Create("vbscript.regexp");  // any case
+    ASSERT_FALSE(regex.IsEmpty());
+    EXPECT_EQ(regex.GetText("NoSuchMember"), "");
+    EXPECT_EQ(LastComponentError(), -3);
+    EXPECT_EQ(regex.MemberId("nosuchmember"), kUnknownMember);
+
+    ASSERT_TRUE(regex.Put("pattern", "abc"));  // names are case-insensitive
+    EXPECT_EQ(regex.GetText("Pattern"), "abc");
+    EXPECT_EQ(LastComponentError(), 0);
+    EXPECT_EQ(regex.GetNumber("Pattern"), 0);
+    EXPECT_EQ(LastComponentError(), -8);
+    EXPECT_TRUE(regex.GetObject("Pattern").IsEmpty());
+    EXPECT_EQ(LastComponentError(), -8);
+
+    // Numeric text converts; truth values read as -1 and 0.
+    ASSERT_TRUE(regex.Put("Pattern", std::int32_t{42}));
+    EXPECT_EQ(regex.GetNumber("Pattern"), 42);
+    ASSERT_TRUE(regex.Put("Global", true));
+    EXPECT_EQ(regex.GetText("Global"), "-1");
+    EXPECT_EQ(regex.GetNumber("Global"), -1);
+    // A property takes no arguments; a method needs its own.
+    EXPECT_EQ(regex.GetText("Pattern", {1}), "");
+    EXPECT_EQ(LastComponentError(), -9);
+    EXPECT_TRUE(regex.CallObject("Execute").IsEmpty());
+    EXPECT_EQ(LastComponentError(), -9);
+}
+
+TEST(AutomationObject, CopiesShareTheInstance) {
+    AutomationObject a = AutomationObject::Create("ScriptControl");
+    const long before = a.UseCount();
+    {
+        const AutomationObject b = a;
+        EXPECT_EQ(a.UseCount(), before + 1);
+        EXPECT_TRUE(b == a);
+    }
+    EXPECT_EQ(a.UseCount(), before);
+    a.Clear();
+    EXPECT_TRUE(a.IsEmpty());
+}
+
+TEST(ComponentErrors, TextsAndPerThreadCodes) {
+    EXPECT_EQ(ComponentErrorText(0), "");
+    EXPECT_EQ(ComponentErrorText(-1), "对象为空");
+    EXPECT_EQ(ComponentErrorText(-8), "执行成功，但返回值类型不匹配");
+    EXPECT_EQ(ComponentErrorText(-11), "发现异常");
+    EXPECT_EQ(ComponentErrorText(-17), "必需的参数数据被省略");
+    EXPECT_EQ(ComponentErrorText(-18), "其他原因调用失败");
+    EXPECT_EQ(ComponentErrorText(-19), "");
+
+    SetLastComponentError(ComponentError::Overflow);
+    int other = 1;
+    std::thread([&other] { other = LastComponentError(); }).join();
+    EXPECT_EQ(other, 0);
+    EXPECT_EQ(LastComponentError(), -14);
+}
+
+TEST(ComponentLibrary, InitialisationCountIsPerThreadAndNeverNegative) {
+    const int before = ComInitCount();
+    CoInitialize();
+    CoInitialize();
+    int seenElsewhere = -1;
+    std::thread([&seenElsewhere] { seenElsewhere = ComInitCount(); }).join();
+    EXPECT_EQ(seenElsewhere, 0);
+    EXPECT_EQ(ComInitCount(), before + 2);
+    CoUninitialize();
+    CoUninitialize();
+    EXPECT_EQ(ComInitCount(), before);
+    std::thread([] {
+        CoUninitialize();
+        EXPECT_EQ(ComInitCount(), 0);
+    }).join();
+}
+
+}  // namespace
+}  // namespace suantiji
