@@ -1,0 +1,21 @@
+#include "app/startup.h"
+
+#include "common/program_folder.h"
+#include "output/printer_choice.h"
+#include "settings/control_states.h"
+#include "ui/main_window.h"
+
+namespace suantiji {
+
+void OnMainWindowCreated(MainWindow& window, PrinterSpooler& spooler) {
+    const std::string dataFolder = window.programFolder() + "/data";
+    if (!IsFolder(dataFolder)) MakeFolder(dataFolder);
+    RestoreControlStates(window, SettingsFilePath(window.programFolder()));
+    FillPrinterList(window, spooler);
+}
+
+void OnMainWindowDestroying(MainWindow& window) {
+    SaveControlStates(window, SettingsFilePath(window.programFolder()));
+}
+
+}  // namespace suantiji

@@ -1,0 +1,153 @@
+#include "generation/sheet_layout.h"
+
+#include <array>
+#include <optional>
+
+#include "common/message_box.h"
+#include "common/text.h"
+#include "generation/question_generator.h"
+#include "output/table_model.h"
+#include "services/expression_evaluator.h"
+#include "services/pattern_matcher.h"
+#include "settings/control_host.h"
+
+namespace suantiji {
+
+namespace {
+
+constexpr int kQuestionColumns = 5;
+constexpr int kRowsPerColumn = 20;
+constexpr int kAnswerOffset = 6;
+constexpr int kHeaderRowHeight = 50;
+constexpr int kLastColumn = 12;
+constexpr const char* kQuestionFace = "黑体";
+constexpr const char* kMessageCaption = "信息：";
+
+int defaultFontHeight(int operandCount) {
+    if (operandCount <= 4) return 13;
+    if (operandCount == 5) return 12;
+    return 10;
+}
+
+}  // namespace
+
+std::string QuestionDisplayText(const Question& question) {
+    static constexpr std::array pairs{ReplacePair{"*", "×"}, ReplacePair{"/", "÷"}};
+    return ReplacePairs(question.expression, std::nullopt, 1, true, pairs) + "=";
+}
+
+std::string SheetHeaderText(int questionCount, const std::string& timestamp) {
+    return "     题目数：" + IntegerToText(questionCount) +
+           "    姓名：                      年级：         班级：         用时：          "
+           "得分：          日期：" +
+           timestamp;
+}
+
+std::string MakeSheetTimestamp(const DateTimeFields& when, const LocaleNames& names) {
+    return FormatDateTime(when, "yyyy/M/d dddd", " hh:mm:ss", true, names);
+}
+
+GenerationRequest ReadGenerationRequest(const ControlHost& controls) {
+    GenerationRequest request;
+    request.operandCount = TextToInteger(controls.ContentText("组合框_n元运算"));
+    request.operators.clear();
+    static constexpr std::array<std::pair<const char*, const char*>, 4> kOperators{
+        {{"选择框_加", "+"}, {"选择框_减", "-"}, {"选择框_乘", "*"}, {"选择框_除", "/"}}};
+    for (const auto& [name, symbol] : kOperators) {
+        if (controls.IsChecked(name)) request.operators.emplace_back(symbol);
+    }
+    request.numberLimit = TextToInteger(controls.ContentText("编辑框_数字范围"));
+    request.answerLimit = TextToInteger(controls.ContentText("编辑框_答案范围"));
+    request.questionCount = TextToInteger(controls.ContentText("组合框_出题数量"));
+    request.showAnswers = controls.IsChecked("选择框_显示答案");
+    request.mixedBrackets = controls.IsChecked("选择框_括号题型混合出题");
+    request.bracketsOnly = controls.IsChecked("选择框_括号题型单一出题");
+    request.gridLines = controls.IsChecked("选择框_显示表格线");
+    return request;
+}
+
+SheetStyle ReadSheetStyle(const ControlHost& controls) {
+    SheetStyle style;
+    style.customFontSize = controls.IsChecked("选择框_自定义字号");
+    style.customFontHeight = TextToInteger(controls.ContentText("编辑框_自定义字号"));
+    style.leftAligned = controls.IsChecked("选择框_左对齐");
+    return style;
+}
+
+void LayOutSheet(TableModel& table, const GenerationRequest& request,
+                 const std::vector<Question>& questions, const SheetStyle& style,
+                 const std::string& timestamp) {
+    table.ClearTable();
+
+    // Twenty questions a column in rows 1 to 20, answers six columns to the right.
+    for (std::size_t i = 0; i < questions.size(); ++i) {
+        const int row = 1 + static_cast<int>(i) % kRowsPerColumn;
+        const int column = 1 + static_cast<int>(i) / kRowsPerColumn;
+        table.SetCellText(row, column, QuestionDisplayText(questions[i]));
+        if (request.showAnswers) {
+            table.SetCellText(row, column + kAnswerOffset, questions[i].answer);
+        }
+    }
+
+    const CellRange questionCells{1, 1, 20, kQuestionColumns};
+    if (request.gridLines) table.SetGridLineMode(3);
+    table.SetAlignment(questionCells, 3);
+    table.SetAlignment({1, 7, 20, 11}, 2);
+    table.SetCellMargin({0, 0, 20, 13}, 0);
+    table.SetFontFace(questionCells, kQuestionFace);
+    table.SetFontHeight(questionCells, defaultFontHeight(request.operandCount));
+    if (style.customFontSize) table.SetFontHeight(questionCells, style.customFontHeight);
+    if (style.leftAligned) table.SetAlignment(questionCells, 1);
+    table.SetFontStyle(questionCells, 1);
+    table.SetRowHeight(0, kHeaderRowHeight);
+    table.SetColumnWidth(0, 5);
+    for (int column = 1; column <= kQuestionColumns; ++column) {
+        table.SetColumnWidth(column, request.showAnswers ? 160 : 190);
+        table.SetColumnWidth(column + kAnswerOffset, request.showAnswers ? 30 : 0);
+    }
+    table.SetColumnWidth(6, 80);
+    table.SetColumnWidth(kLastColumn, 5);
+    table.MergeCells({0, 1, 0, 6});
+    table.MergeCells({0, 7, 0, 12});
+    table.SetAlignment({0, 1, 0, 6}, 2);
+    table.SetAlignment({0, 7, 0, 12}, 2);
+
+    table.SetCellText(0, 1, SheetHeaderText(request.questionCount, timestamp));
+    table.SetCellText(0, 7, "参考答案");
+
+    int width = 0;
+    for (int column = 0; column <= kLastColumn; ++column) width += table.ColumnWidth(column);
+    int height = 0;
+    for (int row = 0; row < table.RowCount(); ++row) height += table.RowHeight(row);
+    table.SetControlSize(width + 5, height + 5);
+}
+
+SheetMaker::SheetMaker(ControlHost& controls, TableModel& table, RandomSource& random,
+                       MessageBox& messages, Clock clock, LocaleNames names,
+                       std::chrono::milliseconds budget)
+    : m_controls(controls),
+      m_table(table),
+      m_random(random),
+      m_messages(messages),
+      m_clock(std::move(clock)),
+      m_names(std::move(names)),
+      m_budget(budget) {}
+
+bool SheetMaker::GenerateSheet() {
+    // The matcher is made first and released first; the evaluator lives until the end.
+    std::optional<PatternMatcher> matcher(std::in_place);
+    ExpressionEvaluator evaluator;
+    const GenerationRequest request = ReadGenerationRequest(m_controls);
+    // Generate before clearing, so a request that admits no question keeps the sheet shown.
+    GenerationOutcome outcome = GenerateQuestions(request, *matcher, evaluator, m_random, m_budget);
+    matcher.reset();
+    if (outcome.problem != RequestProblem::None) {
+        m_messages.Show(kMessageCaption, ProblemMessage(outcome.problem), MessageIcon::Warning);
+        return false;
+    }
+    m_sheetTimestamp = MakeSheetTimestamp(m_clock(), m_names);
+    LayOutSheet(m_table, request, outcome.questions, ReadSheetStyle(m_controls), m_sheetTimestamp);
+    return true;
+}
+
+}  // namespace suantiji

@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# End-to-end: the real program on a real X server, driven only from outside with xdotool, as a
+# person would. Usage: e2e_test.sh PROGRAM GOLDEN_FIRST_RUN_SETTINGS ARTIFACT_DIR
+set -euo pipefail
+
+program=$1
+golden=$2
+artifacts=$3
+pdf_dir=${SUANTIJI_PDF_DIR:-/var/spool/suantiji-pdf}
+
+work=$(mktemp -d /tmp/suantiji-e2e.XXXXXX)
+folder="$work/program"
+mkdir -p "$folder" "$artifacts"
+rm -f "$artifacts"/*.png
+cp "$program" "$folder/suantiji"
+
+display=:$((90 + RANDOM % 100))
+app_pid=
+xvfb_pid=
+step_start=$(date +%s.%N)
+
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "e2e: FAILED: $*" >&2
+    shot failure || true
+    echo "e2e: screenshots kept in $artifacts" >&2
+    exit 1
+}
+
+step() {
+    local now
+    now=$(date +%s.%N)
+    awk -v a="$step_start" -v b="$now" -v m="$1" 'BEGIN { printf "e2e: %-55s %6.2f s\n", m, b - a }'
+    step_start=$now
+}
+
+shot() { import -display "$display" -window root "$artifacts/$1.png"; }
+
+# Window-relative control centres, from the window's design.
+click() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+    sleep 0.4
+}
+
+start_program() {
+    (cd "$work" && DISPLAY=$display QT_QPA_PLATFORM=xcb HOME="$work/home" LANG=C.UTF-8 \
+        exec "$folder/suantiji" >"$artifacts/program.log" 2>&1) &
+    app_pid=$!
+    window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '禾木算题机' | head -n 1) ||
+        fail "the window did not appear"
+    export DISPLAY=$display
+    sleep 0.5
+}
+
+newest_pdf() { ls -t "$pdf_dir"/*.pdf 2>/dev/null | head -n 1; }
+
+mkdir -p "$work/home"
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+step "X server up"
+
+start_program
+[[ -d "$folder/data" ]] || fail "the data folder was not created at start-up"
+shot 01-started
+step "program started, window shown"
+
+click 56 664  # 按钮_出题 (出题预览)
+shot 02-default-sheet
+step "sheet generated with the defaults"
+
+click 168 268  # 选择框_显示答案
+click 32 332   # 选择框_括号题型混合出题
+click 56 664
+shot 03-answers-brackets
+step "answers and brackets on, generated again"
+
+before=$(newest_pdf || true)
+click 232 664  # 按钮_出题预览 (打印)
+pdf=
+for _ in $(seq 150); do
+    pdf=$(newest_pdf || true)
+    [[ -n $pdf && $pdf != "$before" ]] && break
+    pdf=
+    sleep 0.2
+done
+[[ -n $pdf ]] || fail "no printed PDF landed in $pdf_dir"
+sleep 0.5
+pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
+size=$(pdfinfo "$pdf" | awk '/^Page size:/ {print $3 "x" $5}')
+[[ $pages == 1 ]] || fail "the print has $pages pages, expected 1"
+[[ $size == 595*x842* || $size == 842*x595* ]] || fail "the page is $size pt, not A4"
+pdftoppm -png -r 40 -singlefile "$pdf" "$artifacts/04-printed-page"
+step "printed: one A4 page on the default queue"
+
+click 144 664  # 按钮_保存为图片
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app_pid" --name '.' |
+    grep -v "^$window$" | head -n 1) || fail "no save dialog appeared"
+sleep 0.5
+shot 05-save-dialog
+xdotool key --window "$dialog" ctrl+a
+xdotool type --delay 20 'e2e-sheet'
+xdotool key Return
+picture="$folder/出题记录/e2e-sheet"
+for _ in $(seq 50); do [[ -s $picture ]] && break; sleep 0.1; done
+[[ -s $picture ]] || fail "the picture was not saved as $picture"
+bytes=$(stat -c %s "$picture")
+[[ $bytes == 3072358 ]] || fail "the picture has $bytes bytes, expected 3072358"
+[[ $(head -c 2 "$picture") == BM ]] || fail "the picture is not a BMP file"
+convert "bmp:$picture" "$artifacts/06-saved-picture.png" || fail "the picture does not read back"
+step "picture saved through the save dialog"
+
+click 104 490  # 组合框_设置行高: open the list, take the item above "34"
+xdotool key Up Return
+sleep 0.4
+click 152 492  # 选择框_显示表格线
+shot 07-row-height-grid
+convert "$artifacts/07-row-height-grid.png" -crop 360x700+$(xdotool getwindowgeometry "$window" |
+    awk '/Position/ {split($2, p, ","); print p[1] "+" p[2]}') +repage "$artifacts/choices-before.png"
+step "row height 33 chosen, grid lines switched on"
+
+xdotool key --window "$window" Escape
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "Esc did not close the program"
+app_pid=
+settings="$folder/data/config.abc"
+[[ -f $settings ]] || fail "no settings file was written"
+expected="$work/expected.abc"
+iconv -f GB18030 -t UTF-8 "$golden" |
+    sed -e 's/^选择框_显示答案=假/选择框_显示答案=真/' \
+        -e 's/^选择框_括号题型混合出题=假/选择框_括号题型混合出题=真/' \
+        -e 's/^选择框_显示表格线=假/选择框_显示表格线=真/' \
+        -e 's/^\(组合框_设置行高=.*\)<||>4<|>34\r$/\1<||>3<|>33\r/' |
+    iconv -f UTF-8 -t GB18030 >"$expected"
+cp "$settings" "$artifacts/config.abc"
+cmp "$settings" "$expected" || fail "the settings file differs from the expected bytes"
+step "closed with Esc; settings file byte for byte"
+
+start_program
+shot 08-restarted
+convert "$artifacts/08-restarted.png" -crop 360x700+$(xdotool getwindowgeometry "$window" |
+    awk '/Position/ {split($2, p, ","); print p[1] "+" p[2]}') +repage "$artifacts/choices-after.png"
+differing=$(compare -metric AE -fuzz 5% "$artifacts/choices-before.png" "$artifacts/choices-after.png" \
+    null: 2>&1 || true)
+# Only the focus frame may differ between the two pictures of the choices.
+[[ ${differing%% *} -lt 400 ]] || fail "the restarted window shows other choices ($differing pixels differ)"
+step "restarted: the choices are back"
+xdotool key --window "$window" Escape
+sleep 0.5
+echo "e2e: passed"

@@ -1,0 +1,116 @@
+#include "generation/sheet_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "output/table_model.h"
+
+namespace suantiji {
+namespace {
+
+std::vector<Question> makeQuestions(int count) {
+    std::vector<Question> questions;
+    for (int i = 1; i <= count; ++i) {
+        questions.push_back({std::to_string(i) + "*2/1", std::to_string(2 * i)});
+    }
+    return questions;
+}
+
+GenerationRequest requestFor(int count, bool answers) {
+    GenerationRequest request;
+    request.questionCount = count;
+    request.showAnswers = answers;
+    return request;
+}
+
+TEST(SheetTexts, DisplayTextAndHeader) {
+    EXPECT_EQ(QuestionDisplayText({"6/3*2", "4"}), "6÷3×2=");
+    EXPECT_EQ(QuestionDisplayText({"12+5*(3-2)", "17"}), "12+5×(3-2)=");
+    EXPECT_EQ(SheetHeaderText(100, "T"),
+              "     题目数：100    姓名：                      年级：         班级：         "
+              "用时：          得分：          日期：T");
+}
+
+TEST(LayOutSheet, HundredQuestionsFillFiveColumnsOfTwenty) {
+    TableModel table;
+    LayOutSheet(table, requestFor(100, true), makeQuestions(100), {}, "T");
+    EXPECT_EQ(table.GetCellText(1, 1), "1×2÷1=");
+    EXPECT_EQ(table.GetCellText(20, 1), "20×2÷1=");
+    EXPECT_EQ(table.GetCellText(1, 2), "21×2÷1=");
+    EXPECT_EQ(table.GetCellText(20, 5), "100×2÷1=");
+    EXPECT_EQ(table.GetCellText(20, 11), "200");
+    EXPECT_EQ(table.GetCellText(1, 7), "2");
+    EXPECT_EQ(table.GetCellText(0, 7), "参考答案");
+    EXPECT_EQ(table.GetCellText(0, 1), SheetHeaderText(100, "T"));
+    EXPECT_EQ(table.ColumnWidth(1), 160);
+    EXPECT_EQ(table.ColumnWidth(7), 30);
+    EXPECT_EQ(table.ControlWidth(), 1045);
+    EXPECT_EQ(table.ControlHeight(), 50 + 20 * 34 + 5);
+}
+
+TEST(LayOutSheet, WithoutAnswersTheAnswerColumnsCollapse) {
+    TableModel table;
+    LayOutSheet(table, requestFor(10, false), makeQuestions(10), {}, "T");
+    EXPECT_EQ(table.GetCellText(10, 1), "10×2÷1=");
+    EXPECT_EQ(table.GetCellText(11, 1), "");
+    EXPECT_EQ(table.GetCellText(1, 2), "");
+    for (int column = 7; column <= 11; ++column) {
+        EXPECT_EQ(table.ColumnWidth(column), 0);
+        EXPECT_EQ(table.GetCellText(1, column), "");
+    }
+    EXPECT_EQ(table.ColumnWidth(1), 190);
+    EXPECT_EQ(table.ColumnWidth(0), 5);
+    EXPECT_EQ(table.ColumnWidth(6), 80);
+    EXPECT_EQ(table.ColumnWidth(12), 5);
+    EXPECT_EQ(table.ControlWidth(), 1045);
+    EXPECT_EQ(table.GetCellText(0, 7), "参考答案");
+}
+
+TEST(LayOutSheet, FormatsQuestionCellsAndHeader) {
+    TableModel table;
+    table.SetRowHeight(3, 30);
+    LayOutSheet(table, requestFor(20, true), makeQuestions(20), {}, "T");
+    const CellFormat& question = table.CellAt(5, 3).format;
+    EXPECT_EQ(question.fontFace, "黑体");
+    EXPECT_EQ(question.fontHeight, 13);
+    EXPECT_EQ(question.fontWeight, 700);
+    EXPECT_EQ(question.alignment, Alignment::Right);
+    EXPECT_EQ(question.margin, 0);
+    EXPECT_EQ(table.CellAt(5, 9).format.alignment, Alignment::Centre);
+    EXPECT_EQ(table.CellAt(5, 9).format.fontFace, "");
+    EXPECT_EQ(table.CellAt(0, 1).format.alignment, Alignment::Centre);
+    EXPECT_EQ(table.CellAt(0, 1).format.fontWeight, 400);
+    EXPECT_EQ(table.RowHeight(0), 50);
+    EXPECT_EQ(table.RowHeight(3), 34);  // a clear undoes the chosen row height
+    EXPECT_EQ(table.GridLineMode(), 0);
+    ASSERT_EQ(table.MergedRanges().size(), 2u);
+    EXPECT_EQ(table.MergeAt(0, 6)->firstColumn, 1);
+    EXPECT_EQ(table.MergeAt(0, 12)->firstColumn, 7);
+}
+
+TEST(LayOutSheet, FontHeightByOperandsAndTheStyleControls) {
+    struct Case {
+        int operands;
+        SheetStyle style;
+        int height;
+        Alignment alignment;
+    };
+    const Case cases[] = {{2, {}, 13, Alignment::Right},
+                          {5, {}, 12, Alignment::Right},
+                          {6, {}, 10, Alignment::Right},
+                          {9, {}, 10, Alignment::Right},
+                          {9, {true, 22, false}, 22, Alignment::Right},
+                          {4, {false, 22, true}, 13, Alignment::Left}};
+    for (const Case& c : cases) {
+        TableModel table;
+        GenerationRequest request = requestFor(10, false);
+        request.operandCount = c.operands;
+        request.gridLines = true;
+        LayOutSheet(table, request, makeQuestions(10), c.style, "T");
+        EXPECT_EQ(table.CellAt(20, 5).format.fontHeight, c.height) << c.operands;
+        EXPECT_EQ(table.CellAt(1, 1).format.alignment, c.alignment) << c.operands;
+        EXPECT_EQ(table.GridLineMode(), 3);
+    }
+}
+
+}  // namespace
+}  // namespace suantiji

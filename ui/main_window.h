@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "generation/sheet_layout.h"
+#include "settings/control_host.h"
+
+class QComboBox;
+class QPrinter;
+class QTabWidget;
+
+namespace suantiji {
+
+class FileOpener;
+class MessageBox;
+class PrinterSpooler;
+class SaveFileDialog;
+class RandomSource;
+class TableModel;
+class TableWidget;
+
+// What the window needs from the platform. Null members get the real services.
+struct MainWindowServices {
+    MessageBox* messages = nullptr;
+    PrinterSpooler* spooler = nullptr;
+    RandomSource* random = nullptr;
+    SaveFileDialog* saveDialog = nullptr;
+    FileOpener* opener = nullptr;
+    // Asked only when there is no default printer; empty: the print dialog.
+    std::function<bool(QPrinter&)> askForPrinter;
+    SheetMaker::Clock clock;
+    // Empty: the program folder of the running executable.
+    std::string programFolder;
+};
+
+// The program's one window: the choices on the left, the sheet table on the right. Controls
+// are QObjects named by their control names; the window answers for them by name and kind.
+class MainWindow : public QWidget, public ControlHost {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 1428;
+    static constexpr int kHeight = 767;
+
+    explicit MainWindow(MainWindowServices services = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    TableModel& table() { return *m_table; }
+    TableWidget* tableWidget() const { return m_tableWidget; }
+    const std::string& programFolder() const { return m_programFolder; }
+    const std::string& sheetTimestamp() const { return m_sheetMaker->SheetTimestamp(); }
+
+    // Event handlers of the event map.
+    bool GenerateSheet();
+    bool PrintSheet();
+    void SaveSheetPicture();
+    void ApplyPrinterChoice();
+    void ApplyRowHeight();
+    void ToggleGridLines();
+
+    // ControlHost
+    std::vector<std::string> ControlsOfKind(const std::string& kindName) const override;
+    bool IsChecked(const std::string& name) const override;
+    void SetChecked(const std::string& name, bool checked) override;
+    std::string ContentText(const std::string& name) const override;
+    void SetContentText(const std::string& name, const std::string& text) override;
+    int CurrentIndex(const std::string& name) const override;
+    void SetCurrentIndex(const std::string& name, int index) override;
+    int ItemCount(const std::string& name) const override;
+    std::string ItemText(const std::string& name, int index) const override;
+    int ItemValue(const std::string& name, int index) const override;
+    int AppendItem(const std::string& name, const std::string& text, int value = 0) override;
+    void ClearItems(const std::string& name) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void connectEvents();
+    void setTabOrder();
+    void widenBlanks();
+    QComboBox* combo(const std::string& name) const;
+    QWidget* control(const std::string& name) const;
+
+    struct Owned;
+    std::unique_ptr<Owned> m_owned;
+    std::string m_programFolder;
+    std::unique_ptr<TableModel> m_table;
+    std::unique_ptr<SheetMaker> m_sheetMaker;
+    TableWidget* m_tableWidget = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    bool m_saved = false;
+};
+
+}  // namespace suantiji
