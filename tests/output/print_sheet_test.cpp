@@ -67,19 +67,25 @@ std::optional<Job> waitForSheetJob(int after) {
     return std::nullopt;
 }
 
-// CUPS-PDF labels a job with a non-ASCII title "...-job_<id>.pdf"; conversion is asynchronous.
+bool jobCompleted(int jobId) {
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_COMPLETED);
+    bool completed = false;
+    for (int i = 0; i < count; ++i) completed = completed || jobs[i].id == jobId;
+    cupsFreeJobs(count, jobs);
+    return completed;
+}
+
+// CUPS-PDF labels a job with a non-ASCII title "...-job_<id>.pdf". The file is written while
+// the job runs, so it is read only once CUPS reports the job completed.
 QString waitForPdf(int jobId) {
     const QString suffix = QStringLiteral("-job_%1.pdf").arg(jobId);
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 30000) {
-        const QStringList files = QDir(pdfFolder()).entryList({QStringLiteral("*") + suffix});
-        if (!files.isEmpty()) {
-            const QString path = QDir(pdfFolder()).filePath(files.first());
-            // The file is complete once poppler can read it.
-            QProcess info;
-            info.start("pdfinfo", {path});
-            if (info.waitForFinished(10000) && info.exitCode() == 0) return path;
+        if (jobCompleted(jobId)) {
+            const QStringList files = QDir(pdfFolder()).entryList({QStringLiteral("*") + suffix});
+            if (!files.isEmpty()) return QDir(pdfFolder()).filePath(files.first());
         }
         QThread::msleep(200);
     }
@@ -136,7 +142,7 @@ TEST_F(PrintSheetOnTestPrinter, LaidOutSheetPrintsOnOnePageOfTheDefaultQueue) {
     for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 25);
     const QString pdf = printAndCollect(model);
     ASSERT_FALSE(pdf.isEmpty());
-    EXPECT_EQ(pageCount(pdf), 1);
+    EXPECT_EQ(pageCount(pdf), 1) << pdf.toStdString();
     QProcess text;
     text.start("pdftotext", {pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(10000));
@@ -154,7 +160,7 @@ TEST_F(PrintSheetOnTestPrinter, EmptyTablePrintsFivePagesOfFiveRows) {
     TableModel model;  // W = 260, so about 182 pixels of rows fit on a page
     const QString pdf = printAndCollect(model);
     ASSERT_FALSE(pdf.isEmpty());
-    EXPECT_EQ(pageCount(pdf), 5);
+    EXPECT_EQ(pageCount(pdf), 5) << pdf.toStdString();
 }
 
 }  // namespace
