@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
+#include <fstream>
 
 #include "common/message_box.h"
 #include "generation/random.h"
@@ -263,6 +264,46 @@ TEST_F(MainWindowTest, EnterDoesNothingAndEscapeCloses) {
     QTest::keyClicks(limit, QStringLiteral("5"));
     QTest::keyClick(limit, Qt::Key_Escape);
     EXPECT_FALSE(m_window->isVisible());
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(MainWindowTest, StartUpMakesTheDataFolderAndListsThePrinters) {
+    EXPECT_TRUE(fs::is_directory(m_folder / "data"));
+    EXPECT_FALSE(fs::exists(m_folder / "data" / "config.abc"));
+    EXPECT_EQ(m_window->ItemCount("组合框_打印机"), 2);
+    EXPECT_EQ(text("组合框_打印机"), "Lab");
+    m_window->SetCurrentIndex("组合框_打印机", 0);
+    QTest::mouseClick(find<QPushButton>("按钮_默认打印机设置"), Qt::LeftButton);
+    ASSERT_EQ(m_messages.messages.size(), 1u);
+    EXPECT_EQ(m_messages.messages[0].text, "默认打印机设置成功！");
+}
+
+TEST_F(MainWindowTest, FirstRunFileIsTheGoldenOneAndChoicesComeBack) {
+    m_window->show();
+    m_window->close();
+    EXPECT_EQ(readFile(m_folder / "data" / "config.abc"),
+              readFile(fs::path(SUANTIJI_TEST_DATA_DIR) / "settings" / "first_run.abc"));
+
+    MainWindowServices services;
+    services.messages = &m_messages;
+    services.spooler = &m_spooler;
+    services.programFolder = m_folder.string();
+    m_window = std::make_unique<MainWindow>(services);
+    m_window->SetChecked("选择框_乘", true);
+    m_window->SetCurrentIndex("组合框_设置行高", 0);
+    find<QLineEdit>("编辑框_数字范围")->setText(QStringLiteral("say \"20\"\r\nor so"));
+    m_window.reset();  // destroyed without a close: still saved
+
+    m_window = std::make_unique<MainWindow>(services);
+    EXPECT_TRUE(m_window->IsChecked("选择框_乘"));
+    EXPECT_EQ(text("组合框_设置行高"), "30");
+    EXPECT_EQ(text("编辑框_数字范围"), "say \"20\"\r\nor so");
+    EXPECT_EQ(m_window->table().RowHeight(1), 34);       // a restored choice raises no event
+    EXPECT_EQ(m_window->ItemCount("组合框_打印机"), 2);  // printers are never stored
 }
 
 TEST_F(MainWindowTest, TabMovesFocusDownTheControls) {
