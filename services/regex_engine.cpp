@@ -39,6 +39,8 @@ struct Node {
     int max = 0;
     bool greedy = true;
     std::vector<int> alternatives;
+    // For single-character nodes: which ASCII characters match, case folding included.
+    std::array<std::uint64_t, 2> ascii{};
 };
 
 Node makeNode(Op op) {
@@ -154,6 +156,10 @@ public:
     // no back references, or -1. After a failed attempt, starting again inside the same run
     // can only try a subset of the same end positions, so the search skips the run.
     int leadingRun = -1;
+    // When the leading run is followed by a single character that the run cannot contain
+    // (both ASCII only), every match starts at the run that ends right before such a
+    // character: the search only looks at those places. -1 otherwise.
+    int runFollow = -1;
 };
 
 namespace {
@@ -663,10 +669,19 @@ private:
     // One character at `pos` against a single-character node.
     bool single(const Node& node, std::size_t pos, std::size_t& next) const {
         if (pos >= m_text.size()) return false;
+        const auto b = static_cast<unsigned char>(m_text[pos]);
+        if (b < 0x80) {
+            next = pos + 1;
+            return ((node.ascii[b >> 6] >> (b & 63)) & 1) != 0;
+        }
         std::size_t length = 1;
-        char32_t c = static_cast<unsigned char>(m_text[pos]);
-        if (c >= 0x80) c = decode(m_text, pos, length);
+        const char32_t c = decode(m_text, pos, length);
         next = pos + length;
+        return matches(node, c);
+    }
+
+public:
+    bool matches(const Node& node, char32_t c) const {
         switch (node.op) {
             case Op::Char:
                 return node.ch == c || (m_p.flags.ignoreCase && node.ch == lowerAscii(c));
@@ -679,6 +694,7 @@ private:
         }
     }
 
+private:
     bool inClass(const CharClass& cls, char32_t c) const {
         if (c < 128) {
             if (cls.ascii.test(c)) return true;
@@ -903,6 +919,16 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
     Parser parser(pattern, *program);
     if (!parser.parse()) return nullptr;
     program->firstBytes = firstBytes(*program, program->start);
+    {
+        std::vector<int> unused;
+        const Matcher probe(*program, "", unused);
+        for (Node& node : program->nodes) {
+            if (node.op != Op::Char && node.op != Op::Class && node.op != Op::Any) continue;
+            for (char32_t c = 0; c < 128; ++c) {
+                if (probe.matches(node, c)) node.ascii[c >> 6] |= std::uint64_t{1} << (c & 63);
+            }
+        }
+    }
     bool backReferences = false;
     for (const Node& node : program->nodes)
         backReferences = backReferences || node.op == Op::BackRef;
@@ -912,6 +938,20 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
         if ((child.op == Op::Char || child.op == Op::Class || child.op == Op::Any) &&
             child.next < 0) {
             program->leadingRun = first.index;
+            auto asciiOnly = [&](const Node& node) {
+                if (node.op == Op::Char) return node.ch < 0x80;
+                if (node.op != Op::Class) return false;
+                const CharClass& cls = program->classes[static_cast<std::size_t>(node.index)];
+                return !cls.negated && cls.ranges.empty();
+            };
+            if (first.next >= 0) {
+                const Node& follow = program->nodes[static_cast<std::size_t>(first.next)];
+                if (asciiOnly(child) && asciiOnly(follow) &&
+                    (child.ascii[0] & follow.ascii[0]) == 0 &&
+                    (child.ascii[1] & follow.ascii[1]) == 0) {
+                    program->runFollow = first.next;
+                }
+            }
         }
     }
     return program;
@@ -924,6 +964,25 @@ bool Search(const Program& program, std::string_view subject, std::size_t start,
     if (aborted != nullptr) *aborted = false;
     captures.assign(static_cast<std::size_t>(program.groups + 1) * 2, -1);
     Matcher matcher(program, subject, captures);
+    if (program.runFollow >= 0) {
+        const Node& run = program.nodes[static_cast<std::size_t>(program.leadingRun)];
+        const Node& follow = program.nodes[static_cast<std::size_t>(program.runFollow)];
+        auto in = [](const Node& node, char c) {
+            const auto b = static_cast<unsigned char>(c);
+            return b < 0x80 && ((node.ascii[b >> 6] >> (b & 63)) & 1) != 0;
+        };
+        for (std::size_t p = start + 1; p < subject.size(); ++p) {
+            if (!in(follow, subject[p]) || !in(run, subject[p - 1])) continue;
+            std::size_t begin = p - 1;
+            while (begin > start && in(run, subject[begin - 1])) --begin;
+            if (matcher.matchAt(begin)) return true;
+            if (matcher.aborted()) {
+                if (aborted != nullptr) *aborted = true;
+                return false;
+            }
+        }
+        return false;
+    }
     for (std::size_t pos = start; pos <= subject.size(); ++pos) {
         if (pos < subject.size()) {
             const auto byte = static_cast<unsigned char>(subject[pos]);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,11 +99,65 @@ std::shared_ptr<const regex::Program> compiled(const std::shared_ptr<const std::
     return entry.program;
 }
 
+// Instances and match collections are made and dropped once per match: their memory is
+// recycled on the thread instead of going back to the heap each time.
+struct FreeList {
+    static constexpr std::size_t kCapacity = 32;
+    void* blocks[kCapacity];
+    std::size_t count;
+    bool closed;
+};
+
+struct FreeListCloser {
+    FreeList& list;
+    ~FreeListCloser() {
+        while (list.count > 0) ::operator delete(list.blocks[--list.count]);
+        list.closed = true;
+    }
+};
+
+template <typename T>
+class Recycler {
+public:
+    using value_type = T;
+    Recycler() = default;
+    template <typename U>
+    Recycler(const Recycler<U>&) noexcept {}
+
+    T* allocate(std::size_t n) {
+        FreeList& list = freeList();
+        if (n == 1 && list.count > 0) return static_cast<T*>(list.blocks[--list.count]);
+        return static_cast<T*>(::operator new(n * sizeof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept {
+        FreeList& list = freeList();
+        if (n == 1 && !list.closed && list.count < FreeList::kCapacity) {
+            list.blocks[list.count++] = p;
+            return;
+        }
+        ::operator delete(p);
+    }
+    template <typename U>
+    bool operator==(const Recycler<U>&) const noexcept {
+        return true;
+    }
+
+private:
+    static FreeList& freeList() {
+        thread_local FreeList list{};  // trivially destructible: usable even after closing
+        thread_local FreeListCloser closer{list};
+        return list;
+    }
+};
+
 class MatchCollection;
 
 class SubMatchesObject final : public Component {
 public:
-    SubMatchesObject(MatchCollection& owner, std::size_t match) : m_owner(owner), m_match(match) {}
+    void set(const MatchCollection* owner, std::size_t match) {
+        m_owner = owner;
+        m_match = match;
+    }
     DispatchId MemberId(std::string_view name) const override {
         return lookup({{"Count", kCount}, {"Item", kItem}}, name);
     }
@@ -110,16 +165,19 @@ public:
                           AutomationValue& result, const std::shared_ptr<Component>& self) override;
 
 private:
-    MatchCollection& m_owner;
-    std::size_t m_match;
+    const MatchCollection* m_owner = nullptr;
+    std::size_t m_match = 0;
 };
 
 class MatchObject final : public Component {
 public:
-    MatchObject(MatchCollection& owner, std::size_t match, const std::vector<int>& captures)
-        : m_owner(owner), m_match(match), m_subMatches(owner, match) {
+    void set(const MatchCollection* owner, std::size_t match, const std::vector<int>& captures) {
+        m_owner = owner;
+        m_match = match;
+        m_subMatches.set(owner, match);
         if (captures.size() <= m_inline.size()) {
             std::copy(captures.begin(), captures.end(), m_inline.begin());
+            m_extra.clear();
         } else {
             m_extra = captures;
         }
@@ -141,8 +199,8 @@ public:
     }
 
 private:
-    MatchCollection& m_owner;
-    std::size_t m_match;
+    const MatchCollection* m_owner = nullptr;
+    std::size_t m_match = 0;
     SubMatchesObject m_subMatches;
     // Most patterns have few groups: their bounds live here, without an allocation.
     std::array<int, 12> m_inline{};
@@ -153,20 +211,31 @@ private:
 // collection's count (aliasing the caller's reference), so handing one out allocates nothing.
 class MatchCollection final : public Component {
 public:
-    MatchCollection(std::string_view subject, int groups) : m_subject(subject), m_groups(groups) {}
+    MatchCollection(std::string_view subject, int groups) : m_groups(groups) {
+        if (subject.size() <= sizeof m_shortSubject) {
+            std::copy(subject.begin(), subject.end(), m_shortSubject);
+            m_subject = std::string_view(m_shortSubject, subject.size());
+        } else {
+            m_longSubject.assign(subject);
+            m_subject = m_longSubject;
+        }
+    }
+    MatchCollection(const MatchCollection&) = delete;
+    MatchCollection& operator=(const MatchCollection&) = delete;
 
     void add(const std::vector<int>& captures) {
-        if (m_matches.empty()) m_matches.reserve(4);
-        m_matches.emplace_back(*this, m_matches.size(), captures);
+        if (m_count >= m_inline.size()) m_overflow.emplace_back();
+        match(m_count).set(this, m_count, captures);
+        ++m_count;
     }
 
-    std::size_t matchCount() const { return m_matches.size(); }
+    std::size_t matchCount() const { return m_count; }
     int groups() const { return m_groups; }
-    std::pair<int, int> bounds(std::size_t m, int g) const { return m_matches[m].bounds(g); }
+    std::pair<int, int> bounds(std::size_t m, int g) const { return match(m).bounds(g); }
     std::string_view text(std::pair<int, int> b) const {
         if (b.first < 0 || b.second < b.first) return {};
-        return std::string_view(m_subject).substr(static_cast<std::size_t>(b.first),
-                                                  static_cast<std::size_t>(b.second - b.first));
+        return m_subject.substr(static_cast<std::size_t>(b.first),
+                                static_cast<std::size_t>(b.second - b.first));
     }
     std::string_view subject() const { return m_subject; }
 
@@ -187,19 +256,31 @@ public:
         if (args.size() != 1) return ComponentError::BadParamCount;
         std::int32_t index = 0;
         if (!args[0].toInteger(index)) return ComponentError::TypeMismatch;
-        if (index < 0 || static_cast<std::size_t>(index) >= m_matches.size()) {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_count) {
             return ComponentError::Exception;
         }
         // The match shares the collection's lifetime: no allocation per item.
         result = AutomationValue(AutomationObject(
-            std::shared_ptr<Component>(self, &m_matches[static_cast<std::size_t>(index)])));
+            std::shared_ptr<Component>(self, &match(static_cast<std::size_t>(index)))));
         return ComponentError::None;
     }
 
 private:
-    std::string m_subject;
+    MatchObject& match(std::size_t i) {
+        return i < m_inline.size() ? m_inline[i] : m_overflow[i - m_inline.size()];
+    }
+    const MatchObject& match(std::size_t i) const {
+        return i < m_inline.size() ? m_inline[i] : m_overflow[i - m_inline.size()];
+    }
+
+    // Subjects and match lists are short: both usually live inside the collection.
+    char m_shortSubject[64];
+    std::string m_longSubject;
+    std::string_view m_subject;
     int m_groups;
-    std::vector<MatchObject> m_matches;
+    std::array<MatchObject, 4> m_inline;
+    std::deque<MatchObject> m_overflow;  // stable addresses while matches are added
+    std::size_t m_count = 0;
 };
 
 ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
@@ -208,17 +289,17 @@ ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
                                    const std::shared_ptr<Component>& self) {
     if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
     if (!args.empty()) return ComponentError::BadParamCount;
-    const auto whole = m_owner.bounds(m_match, 0);
+    const auto whole = m_owner->bounds(m_match, 0);
     switch (id) {
         case kValue:
-            result = AutomationValue(std::string(m_owner.text(whole)));
+            result = AutomationValue(std::string(m_owner->text(whole)));
             break;
         case kFirstIndex:
             result = AutomationValue(static_cast<std::int32_t>(
-                utf16Units(m_owner.subject().substr(0, static_cast<std::size_t>(whole.first)))));
+                utf16Units(m_owner->subject().substr(0, static_cast<std::size_t>(whole.first)))));
             break;
         case kLength:
-            result = AutomationValue(static_cast<std::int32_t>(utf16Units(m_owner.text(whole))));
+            result = AutomationValue(static_cast<std::int32_t>(utf16Units(m_owner->text(whole))));
             break;
         case kSubMatches:
             result =
@@ -237,17 +318,17 @@ ComponentError SubMatchesObject::Invoke(DispatchId id, InvokeKind kind,
     if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
     if (id == kCount) {
         if (!args.empty()) return ComponentError::BadParamCount;
-        result = AutomationValue(static_cast<std::int32_t>(m_owner.groups()));
+        result = AutomationValue(static_cast<std::int32_t>(m_owner->groups()));
         return ComponentError::None;
     }
     if (id != kItem) return ComponentError::MemberNotFound;
     if (args.size() != 1) return ComponentError::BadParamCount;
     std::int32_t index = 0;
     if (!args[0].toInteger(index)) return ComponentError::TypeMismatch;
-    if (index < 0 || index >= m_owner.groups()) return ComponentError::Exception;
-    const auto b = m_owner.bounds(m_match, index + 1);
+    if (index < 0 || index >= m_owner->groups()) return ComponentError::Exception;
+    const auto b = m_owner->bounds(m_match, index + 1);
     // A group that took no part is empty, not an empty text.
-    result = b.first < 0 ? AutomationValue() : AutomationValue(std::string(m_owner.text(b)));
+    result = b.first < 0 ? AutomationValue() : AutomationValue(std::string(m_owner->text(b)));
     return ComponentError::None;
 }
 
@@ -374,7 +455,8 @@ private:
         }
         const regex::Program* p = program();
         if (p == nullptr) return ComponentError::Exception;
-        auto collection = std::make_shared<MatchCollection>(subject, regex::GroupCount(*p));
+        auto collection = std::allocate_shared<MatchCollection>(Recycler<MatchCollection>(),
+                                                                subject, regex::GroupCount(*p));
         const auto error =
             each(*p, subject, [&](const std::vector<int>& captures) { collection->add(captures); });
         if (error != ComponentError::None) return error;
@@ -482,7 +564,9 @@ private:
 
 }  // namespace
 
-std::shared_ptr<Component> CreateRegExpComponent() { return std::make_shared<RegExpObject>(); }
+std::shared_ptr<Component> CreateRegExpComponent() {
+    return std::allocate_shared<RegExpObject>(Recycler<RegExpObject>());
+}
 
 std::size_t Utf16IndexToByteOffset(std::string_view text, std::size_t index) {
     std::size_t units = 0;

@@ -98,16 +98,17 @@ public:
 // when the text needs the full parser (names, calls) or is not well formed.
 bool evaluateArithmetic(std::string_view text, double& result) {
     struct Level {
-        double sum = 0;
-        double term = 0;
-        char addOp = 0;  // 0 before the first term of the level
-        char mulOp = 0;  // 0 before the first factor of the term
-        bool negate = false;
+        double sum;
+        double term;
+        char addOp;  // 0 before the first term of the level
+        char mulOp;  // 0 before the first factor of the term
+        bool negate;
     };
     constexpr int kMaxLevels = 32;
-    Level levels[kMaxLevels];
+    Level levels[kMaxLevels];  // set up as they are entered
     int depth = 0;
     Level* level = &levels[0];
+    *level = Level{0, 0, 0, 0, false};
     const char* p = text.data();
     const char* const end = p + text.size();
     auto skip = [&] {
@@ -125,7 +126,7 @@ bool evaluateArithmetic(std::string_view text, double& result) {
         if (*p == '(') {
             if (++depth == kMaxLevels) return false;
             level = &levels[depth];
-            *level = Level{};
+            *level = Level{0, 0, 0, 0, false};
             ++p;
             continue;
         }
@@ -134,8 +135,9 @@ bool evaluateArithmetic(std::string_view text, double& result) {
             const char* start = p;
             std::uint64_t whole = 0;
             while (p != end && isDigit(*p)) whole = whole * 10 + static_cast<unsigned>(*p++ - '0');
-            if ((p != end && (*p == '.' || *p == 'e' || *p == 'E' || isIdentifierPart(*p))) ||
-                p - start > 15) {
+            // Operators and ")" all sort below "."; anything that may continue a number
+            // sorts at or above it.
+            if ((p != end && (*p >= '.' || *p == '$') && *p != '/') || p - start > 15) {
                 const auto parsed = std::from_chars(start, end, value);
                 if (parsed.ec != std::errc() ||
                     (parsed.ptr != end && isIdentifierPart(*parsed.ptr))) {
@@ -603,15 +605,15 @@ private:
             if (!args[0].toText(converted)) return ComponentError::TypeMismatch;
             text = converted;
         }
-        // An empty script evaluates to nothing at all.
-        bool blank = true;
-        for (char c : text) blank = blank && isBlank(c);
-        if (blank) {
-            result = AutomationValue();
-            return ComponentError::None;
-        }
         double value = 0;
         if (!evaluateArithmetic(text, value)) {
+            // An empty script evaluates to nothing at all.
+            bool blank = true;
+            for (char c : text) blank = blank && isBlank(c);
+            if (blank) {
+                result = AutomationValue();
+                return ComponentError::None;
+            }
             ExpressionParser parser(m_script, {}, 0);
             if (!parser.evaluate(text, value)) return ComponentError::Exception;
         }

@@ -2,7 +2,6 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -26,6 +25,20 @@ ToolRun run(const std::string& args) {
     return result;
 }
 
+// The line with every run of digits written as "d".
+std::string shape(const std::string& line) {
+    std::string out;
+    for (char c : line) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit) {
+            out += c;
+        } else if (out.empty() || out.back() != 'd') {
+            out += 'd';
+        }
+    }
+    return out;
+}
+
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -38,8 +51,13 @@ TEST(QuestionsTool, PrintsOneQuestionPerLineWithWindowDefaults) {
     ASSERT_EQ(r.status, 0) << r.output;
     const std::vector<std::string> all = lines(r.output);
     ASSERT_EQ(all.size(), 100u);
-    const std::regex form(R"(\d+([+-]\d+){3}=\d+)");
-    for (const std::string& line : all) EXPECT_TRUE(std::regex_match(line, form)) << line;
+    for (const std::string& line : all) {
+        const std::string form = shape(line);
+        ASSERT_EQ(form.size(), 9u) << line;
+        EXPECT_EQ(form[0], 'd');
+        for (std::size_t i : {1u, 3u, 5u}) EXPECT_TRUE(form[i] == '+' || form[i] == '-') << line;
+        EXPECT_EQ(form.substr(6), "d=d") << line;
+    }
 }
 
 TEST(QuestionsTool, OptionsShapeTheQuestions) {
@@ -47,10 +65,9 @@ TEST(QuestionsTool, OptionsShapeTheQuestions) {
         run("--operands 3 --operators '*+' --number-limit 9 --answer-limit 500 "
             "--count 10 --brackets-only");
     ASSERT_EQ(r.status, 0) << r.output;
-    const std::regex form(R"(\d\*\(\d\+\d\)|\d\+\d\*\(\d\+\d\))");
     for (const std::string& line : lines(r.output)) {
-        const std::string expression = line.substr(0, line.find('='));
-        EXPECT_TRUE(std::regex_match(expression, form)) << line;
+        const std::string form = shape(line);
+        EXPECT_EQ(form, "d*(d+d)=d") << line;
     }
     EXPECT_EQ(lines(r.output).size(), 10u);
 }
