@@ -8,98 +8,44 @@
 #include <QThread>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "tests/output/table_test_app.h"
 #include "tests/output/table_test_support.h"
 
 // Prints for real on the CUPS test printer (scripts/test-printer.sh) and reads back the PDF
-// that the default queue wrote.
+// that the queue wrote.
 namespace suantiji {
 namespace {
 
-QString pdfFolder() {
-    const char* folder = std::getenv("SUANTIJI_PDF_DIR");
-    return QString::fromUtf8(folder != nullptr ? folder : "/var/spool/suantiji-pdf");
-}
-
-std::string defaultQueue() {
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
-    if (dest == nullptr) return {};
-    std::string name = dest->name;
-    cupsFreeDests(1, dest);
-    return name;
-}
-
-int lastJobId() {
-    cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
-    int last = 0;
-    for (int i = 0; i < count; ++i) last = std::max(last, jobs[i].id);
-    cupsFreeJobs(count, jobs);
-    return last;
-}
+const QString kPdfFolder =
+    QString::fromUtf8(std::getenv("SUANTIJI_PDF_DIR") != nullptr ? std::getenv("SUANTIJI_PDF_DIR")
+                                                                 : "/var/spool/suantiji-pdf");
 
 struct Job {
     int id = 0;
     std::string queue;
-    std::string title;
 };
 
-// The first job after `after` that carries the sheet's job name; waits for it to appear.
-std::optional<Job> waitForSheetJob(int after) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 20000) {
-        cups_job_t* jobs = nullptr;
-        const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
-        std::optional<Job> found;
-        for (int i = 0; i < count && !found; ++i) {
-            if (jobs[i].id > after && std::string(jobs[i].title) == kPrintJobName) {
-                found = Job{jobs[i].id, jobs[i].dest, jobs[i].title};
-            }
-        }
-        cupsFreeJobs(count, jobs);
-        if (found) return found;
-        QThread::msleep(100);
-    }
-    return std::nullopt;
-}
-
-bool jobCompleted(int jobId) {
+// The newest job named as a sheet, after `after`; waits for CUPS to complete it when asked.
+Job sheetJob(int after, int which = CUPS_WHICHJOBS_ALL) {
     cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_COMPLETED);
-    bool completed = false;
-    for (int i = 0; i < count; ++i) completed = completed || jobs[i].id == jobId;
-    cupsFreeJobs(count, jobs);
-    return completed;
-}
-
-// CUPS-PDF labels a job with a non-ASCII title "...-job_<id>.pdf". The file is written while
-// the job runs, so it is read only once CUPS reports the job completed.
-QString waitForPdf(int jobId) {
-    const QString suffix = QStringLiteral("-job_%1.pdf").arg(jobId);
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 30000) {
-        if (jobCompleted(jobId)) {
-            const QStringList files = QDir(pdfFolder()).entryList({QStringLiteral("*") + suffix});
-            if (!files.isEmpty()) return QDir(pdfFolder()).filePath(files.first());
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, which);
+    Job found;
+    for (int i = 0; i < count; ++i) {
+        if (jobs[i].id > std::max(after, found.id) && std::string(jobs[i].title) == kPrintJobName) {
+            found = {jobs[i].id, jobs[i].dest};
         }
-        QThread::msleep(200);
     }
-    return {};
+    cupsFreeJobs(count, jobs);
+    return found;
 }
 
-int pageCount(const QString& pdf) {
-    QProcess info;
-    info.start("pdfinfo", {pdf});
-    info.waitForFinished(10000);
-    for (const QByteArray& line : info.readAllStandardOutput().split('\n')) {
-        if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
-    }
-    return -1;
+QString pdftotext(const QString& pdf) {
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    text.waitForFinished(10000);
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 class PrintSheetOnTestPrinter : public ::testing::Test {
@@ -108,29 +54,32 @@ protected:
         unsetenv("PRINTER");
         unsetenv("LPDEST");
         testing::EnsureApplication();
-        m_queue = defaultQueue();
-        ASSERT_FALSE(m_queue.empty())
-            << "no default printer: start the test printer with scripts/test-printer.sh";
-        ASSERT_TRUE(QDir(pdfFolder()).exists()) << "no PDF folder " << pdfFolder().toStdString();
+        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+        ASSERT_NE(dest, nullptr) << "no default printer: run scripts/test-printer.sh first";
+        m_queue = dest->name;
+        cupsFreeDests(1, dest);
     }
 
-    // Prints through PrintSheet and returns the PDF that landed for the job.
-    QString printAndCollect(TableModel& model) {
-        const int before = lastJobId();
+    // Prints through PrintSheet; the PDF's text once CUPS has completed the job.
+    QString printAndRead(TableModel& model) {
+        const int before = sheetJob(0).id;
         bool asked = false;
-        const bool sent = PrintSheet(model, [&asked](QPrinter&) { return asked = true, false; });
-        EXPECT_TRUE(sent);
-        EXPECT_FALSE(asked) << "a default printer exists: no dialog";
-        const std::optional<Job> job = waitForSheetJob(before);
-        if (!job) {
-            ADD_FAILURE() << "no job named " << kPrintJobName << " reached CUPS";
-            return {};
+        EXPECT_TRUE(PrintSheet(model, [&asked](QPrinter&) { return asked = true, false; }));
+        EXPECT_FALSE(asked) << "there is a default printer: no dialog";
+        QElapsedTimer timer;
+        timer.start();
+        Job job;
+        while (job.id == 0 && timer.elapsed() < 30000) {
+            QThread::msleep(100);
+            job = sheetJob(before, CUPS_WHICHJOBS_COMPLETED);
         }
-        EXPECT_EQ(job->queue, m_queue);
-        const QString pdf = waitForPdf(job->id);
-        EXPECT_FALSE(pdf.isEmpty())
-            << "job " << job->id << " left no PDF in " << pdfFolder().toStdString();
-        return pdf;
+        EXPECT_NE(job.id, 0) << "no job named " << kPrintJobName << " completed";
+        EXPECT_EQ(job.queue, m_queue);
+        // CUPS-PDF labels a job with a non-ASCII title "...-job_<id>.pdf".
+        const QStringList files =
+            QDir(kPdfFolder).entryList({QStringLiteral("*-job_%1.pdf").arg(job.id)});
+        EXPECT_EQ(files.size(), 1) << "no PDF in " << kPdfFolder.toStdString();
+        return files.isEmpty() ? QString() : pdftotext(QDir(kPdfFolder).filePath(files.first()));
     }
 
     std::string m_queue;
@@ -140,17 +89,11 @@ TEST_F(PrintSheetOnTestPrinter, LaidOutSheetPrintsOnOnePageOfTheDefaultQueue) {
     TableModel model;
     testing::LayOutSheet(model);
     for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 25);
-    const QString pdf = printAndCollect(model);
-    ASSERT_FALSE(pdf.isEmpty());
-    EXPECT_EQ(pageCount(pdf), 1) << pdf.toStdString();
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished(10000));
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    const QString content = printAndRead(model);
+    EXPECT_EQ(content.count(QChar('\f')), 1);  // pdftotext ends every page with a form feed
     EXPECT_TRUE(content.contains(QStringLiteral("参考答案"))) << content.toStdString();
     EXPECT_TRUE(content.contains(QStringLiteral("12+5×(3-2)=")));
-    // Printing zeroes the print layout first.
-    const PrintLayout& layout = model.GetPrintLayout();
+    const PrintLayout& layout = model.GetPrintLayout();  // zeroed before printing
     EXPECT_EQ(layout.leftMargin + layout.rightMargin + layout.topMargin + layout.bottomMargin +
                   layout.headerHeight + layout.footerHeight + layout.gap,
               0);
@@ -158,9 +101,7 @@ TEST_F(PrintSheetOnTestPrinter, LaidOutSheetPrintsOnOnePageOfTheDefaultQueue) {
 
 TEST_F(PrintSheetOnTestPrinter, EmptyTablePrintsFivePagesOfFiveRows) {
     TableModel model;  // W = 260, so about 182 pixels of rows fit on a page
-    const QString pdf = printAndCollect(model);
-    ASSERT_FALSE(pdf.isEmpty());
-    EXPECT_EQ(pageCount(pdf), 5) << pdf.toStdString();
+    EXPECT_EQ(printAndRead(model).count(QChar('\f')), 5);
 }
 
 }  // namespace

@@ -1,17 +1,12 @@
 #include <gtest/gtest.h>
 #include <QFontMetricsF>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <climits>
 #include <memory>
 
-#include "output/print_sheet.h"
 #include "output/table_painter.h"
 #include "output/table_widget.h"
 #include "tests/output/table_test_app.h"
@@ -123,37 +118,6 @@ TEST_F(TablePaint, TextIsAlignedAsSetAndCentredVertically) {
     EXPECT_LE(darkPixels(paint(model), cell).right(), 270);
 }
 
-TEST_F(TablePaint, MergedRangeShowsTheTopLeftCellAcrossItsWidth) {
-    TableModel model = smallTable();
-    model.SetCellText(0, 0, "参考答案");
-    model.SetCellText(0, 2, "X");  // covered by the merge: not drawn
-    model.SetAlignment({0, 0, 0, 0}, 2);
-    model.MergeCells({0, 0, 1, 2});
-    model.SetGridLineMode(3);
-    const QImage image = paint(model);
-    const QRect text = darkPixels(image, QRect(0, 0, 300, 80));
-    EXPECT_NEAR(text.center().x(), 150, 3);
-    EXPECT_NEAR(text.center().y(), 40, 3);
-    EXPECT_EQ(image.pixel(99, 20), qRgb(255, 255, 255));  // no inner lines
-    EXPECT_EQ(image.pixel(50, 39), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(299, 20), kGrid);
-    EXPECT_EQ(image.pixel(50, 79), kGrid);
-}
-
-TEST_F(TablePaint, TextIsBlackOnWhite) {
-    TableModel model = smallTable();
-    model.SetCellText(1, 1, "8888");
-    model.SetFontHeight({1, 1, 1, 1}, 30);
-    model.SetFontStyle({1, 1, 1, 1}, 1);
-    const QImage image = paint(model);
-    int darkest = 255;
-    for (int y = 40; y < 80; ++y) {
-        for (int x = 100; x < 200; ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
-    }
-    EXPECT_EQ(darkest, 0);
-    EXPECT_EQ(image.pixel(195, 45), qRgb(255, 255, 255));
-}
-
 TEST_F(TablePaint, FontHeightIsTheCharacterCellHeight) {
     const QFont standard = DefaultCellFont();
     CellFormat format;
@@ -169,15 +133,6 @@ TEST_F(TablePaint, FontHeightIsTheCharacterCellHeight) {
         format.fontHeight = absurd;
         EXPECT_LE(CellFont(format, standard).pixelSize(), 500) << absurd;
     }
-    format.fontHeight = 13;
-    format.fontWeight = 700;
-    format.italic = true;
-    format.strikeOut = true;
-    const QFont styled = CellFont(format, standard);
-    EXPECT_EQ(styled.weight(), QFont::Bold);
-    EXPECT_TRUE(styled.italic());
-    EXPECT_TRUE(styled.strikeOut());
-    EXPECT_FALSE(styled.underline());
     // Height 0: the default font's height in the cell's face; no face: the default font.
     format = CellFormat{};
     EXPECT_EQ(CellFont(format, standard).pixelSize(), standard.pixelSize());
@@ -203,55 +158,6 @@ TEST_F(TablePaint, WidgetFollowsTheModelAndDrawsInsideItsBorder) {
     widget.reset();
     model.SetCellText(1, 1, "after");  // the listener went with the widget
     model.SetControlSize(10, 10);
-}
-
-// Content on paper: the same routine into a PDF, read back with poppler.
-TEST_F(TablePaint, PrintTableWritesTheSheetTextOnOnePage) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("sheet.pdf");
-    TableModel model;
-    testing::LayOutSheet(model);
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Landscape);
-        QPainter painter(&printer);
-        ASSERT_TRUE(PrintTable(model, painter, printer));
-    }
-    QProcess info;
-    info.start("pdfinfo", {file});
-    ASSERT_TRUE(info.waitForFinished(10000));
-    EXPECT_TRUE(info.readAllStandardOutput().contains("Pages:           1"));
-    QProcess text;
-    text.start("pdftotext", {file, "-"});
-    ASSERT_TRUE(text.waitForFinished(10000));
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
-    EXPECT_TRUE(content.contains(QStringLiteral("题目数：100"))) << content.toStdString();
-    EXPECT_TRUE(content.contains(QStringLiteral("参考答案")));
-    EXPECT_TRUE(content.contains(QStringLiteral("12+5×(3-2)=")));
-    EXPECT_TRUE(content.contains(QStringLiteral("96÷8-3=")));
-}
-
-TEST_F(TablePaint, PrintTableOfTheEmptyTableTakesSeveralPages) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("empty.pdf");
-    TableModel model;
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Landscape);
-        printer.setFullPage(true);  // H = 260 × 210 / 297 = 184: five rows a page
-        QPainter painter(&printer);
-        ASSERT_TRUE(PrintTable(model, painter, printer));
-    }
-    QProcess info;
-    info.start("pdfinfo", {file});
-    ASSERT_TRUE(info.waitForFinished(10000));
-    EXPECT_TRUE(info.readAllStandardOutput().contains("Pages:           5"));
 }
 
 }  // namespace
