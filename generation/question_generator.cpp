@@ -1,6 +1,7 @@
 #include "generation/question_generator.h"
 
 #include <charconv>
+#include <ctime>
 
 #include "common/text.h"
 
@@ -53,19 +54,32 @@ private:
     std::vector<std::int32_t> m_numbers;
 };
 
-// Brackets the group of the pattern's first match; false when the matcher failed.
-bool bracketFirstMatch(std::string& q, PatternMatcher& matcher) {
-    if (!matcher.Match(kBracketPattern, q)) return false;
-    if (matcher.MatchCount() == 0) return true;
+enum class Bracketing { Failed, NoMatch, Bracketed };
+
+// Brackets the group of the pattern's first match.
+Bracketing bracketFirstMatch(std::string& q, PatternMatcher& matcher) {
+    if (!matcher.Match(kBracketPattern, q)) return Bracketing::Failed;
+    if (matcher.MatchCount() == 0) return Bracketing::NoMatch;
     int position = -1;
     const std::string group = matcher.SubMatchText(1, 1, &position);
     if (group.empty() || position < 0 ||
         static_cast<std::size_t>(position) + group.size() > q.size()) {
-        return false;
+        return Bracketing::Failed;
     }
     q.insert(static_cast<std::size_t>(position) + group.size(), 1, ')');
     q.insert(static_cast<std::size_t>(position), 1, '(');
-    return true;
+    return Bracketing::Bracketed;
+}
+
+// The time this thread has worked: a busy machine must not make a servable request fail.
+std::chrono::nanoseconds threadTime() {
+#ifdef CLOCK_THREAD_CPUTIME_ID
+    timespec now{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) {
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    }
+#endif
+    return std::chrono::steady_clock::now().time_since_epoch();
 }
 
 }  // namespace
@@ -158,14 +172,13 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
     outcome.problem = CheckRequest(request);
     if (outcome.problem != RequestProblem::None) return outcome;
 
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + budget;
+    const std::chrono::nanoseconds deadline = threadTime() + budget;
     std::uint32_t sinceCheck = 0;
-    // The clock is read every so many candidates: reading it costs as much as a candidate.
+    // The clock is read every so many candidates: reading it costs more than a candidate.
     auto outOfTime = [&] {
         if (++sinceCheck < 256) return false;
         sinceCheck = 0;
-        return Clock::now() >= deadline;
+        return threadTime() >= deadline;
     };
     auto fail = [&outcome](RequestProblem problem) {
         outcome.questions.clear();
@@ -182,17 +195,22 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
         if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
         builder.build(q);
         ++outcome.candidates;
-        if (request.mixedBrackets && !bracketFirstMatch(q, matcher)) {
-            return fail(RequestProblem::ServiceUnavailable);
+        Bracketing bracketing = Bracketing::Bracketed;
+        if (request.mixedBrackets) {
+            bracketing = bracketFirstMatch(q, matcher);
+            if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
         }
         if (request.bracketsOnly) {
-            while (true) {
-                if (!bracketFirstMatch(q, matcher)) return fail(RequestProblem::ServiceUnavailable);
-                if (q.find('(') != std::string::npos) break;
+            // Running the pattern again over a text it has just found nothing in would find
+            // nothing again; after a first pair it may find a second.
+            if (bracketing != Bracketing::NoMatch) bracketing = bracketFirstMatch(q, matcher);
+            while (bracketing != Bracketing::Failed && q.find('(') == std::string::npos) {
                 if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
                 builder.build(q);
                 ++outcome.candidates;
+                bracketing = bracketFirstMatch(q, matcher);
             }
+            if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
         }
         std::string answer = evaluator.Evaluate(q);
         if (answer.empty()) return fail(RequestProblem::ServiceUnavailable);

@@ -45,7 +45,8 @@ struct GenerationOutcome {
     std::uint64_t candidates = 0;  // candidate expressions built, accepted or not
 };
 
-// Draws candidates until questionCount are accepted, or reports why it cannot.
+// Draws candidates until questionCount are accepted, or reports why it cannot. The budget
+// counts the calling thread's processor time.
 GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
                                     ExpressionEvaluator& evaluator, RandomSource& random,
                                     std::chrono::milliseconds budget = kDefaultSearchBudget);
