@@ -1,0 +1,66 @@
+// From the click on the generate button to the laid-out, painted sheet, with the default
+// choices, through the real window offscreen.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPushButton>
+#include <filesystem>
+
+#include "common/message_box.h"
+#include "output/font_substitutes.h"
+#include "output/printer_spooler.h"
+#include "output/table_widget.h"
+#include "ui/main_window.h"
+
+namespace {
+
+class SilentMessages : public suantiji::MessageBox {
+public:
+    void Show(const std::string&, const std::string&, suantiji::MessageIcon) override {}
+};
+
+class NoPrinters : public suantiji::PrinterSpooler {
+public:
+    std::vector<std::string> ListPrinters() override { return {}; }
+    std::string DefaultPrinterName() override { return {}; }
+    bool ChangeDefaultPrinter(const std::string&) override { return false; }
+};
+
+void BM_GenerateButtonToPaintedSheet(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("suantiji-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    SilentMessages messages;
+    NoPrinters spooler;
+    suantiji::MainWindowServices services;
+    services.messages = &messages;
+    services.spooler = &spooler;
+    services.programFolder = folder.string();
+    {
+        suantiji::MainWindow window(services);
+        window.show();
+        auto* button = window.findChild<QPushButton*>(QStringLiteral("按钮_出题"));
+        QImage canvas(window.tableWidget()->size(), QImage::Format_RGB32);
+        for (auto _ : state) {
+            button->click();
+            window.tableWidget()->render(&canvas);
+        }
+    }
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_GenerateButtonToPaintedSheet)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    suantiji::InstallFontSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
