@@ -9,4 +9,4 @@ target_link_libraries(printer_cups_tests PRIVATE
   suantiji_qt GTest::gtest GTest::gmock GTest::gtest_main)
 gtest_discover_tests(printer_cups_tests
   DISCOVERY_TIMEOUT 60
-  PROPERTIES RESOURCE_LOCK "cups_default_printer;cups_test_printer")
+  PROPERTIES RESOURCE_LOCK cups_test_printer)
