@@ -29,14 +29,23 @@ std::size_t runLength(std::string_view format, std::size_t i) {
     return n;
 }
 
+// Copies the text between a quote at `i` and the next quote; returns the index after it.
+std::size_t appendQuoted(std::string& out, std::string_view format, std::size_t i) {
+    const std::size_t end = format.find('\'', i + 1);
+    if (end == std::string_view::npos) {
+        out.append(format.substr(i + 1));
+        return format.size();
+    }
+    out.append(format.substr(i + 1, end - i - 1));
+    return end + 1;
+}
+
 std::string formatDate(const DateTimeFields& t, std::string_view format, const LocaleNames& names) {
     std::string out;
     for (std::size_t i = 0; i < format.size();) {
         const char c = format[i];
         if (c == '\'') {
-            const std::size_t end = format.find('\'', i + 1);
-            out.append(format.substr(i + 1, end == std::string_view::npos ? end : end - i - 1));
-            i = end == std::string_view::npos ? format.size() : end + 1;
+            i = appendQuoted(out, format, i);
             continue;
         }
         const std::size_t n = runLength(format, i);
@@ -66,9 +75,7 @@ std::string formatTime(const DateTimeFields& t, std::string_view format, bool fo
     for (std::size_t i = 0; i < format.size();) {
         const char c = format[i];
         if (c == '\'') {
-            const std::size_t end = format.find('\'', i + 1);
-            out.append(format.substr(i + 1, end == std::string_view::npos ? end : end - i - 1));
-            i = end == std::string_view::npos ? format.size() : end + 1;
+            i = appendQuoted(out, format, i);
             continue;
         }
         const std::size_t n = runLength(format, i);

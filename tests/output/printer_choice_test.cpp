@@ -1,4 +1,5 @@
 #include "output/printer_choice.h"
+#include "tests/support/recording_message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "tests/settings/fake_control_host.h"
+#include "tests/support/recording_message_box.h"
 
 namespace suantiji {
 namespace {
@@ -29,20 +31,6 @@ public:
 private:
     std::vector<std::string> m_printers;
     std::string m_default;
-};
-
-struct Shown {
-    std::string caption;
-    std::string text;
-    MessageIcon icon;
-};
-
-class RecordingMessageBox : public MessageBox {
-public:
-    void Show(const std::string& caption, const std::string& text, MessageIcon icon) override {
-        shown.push_back({caption, text, icon});
-    }
-    std::vector<Shown> shown;
 };
 
 std::vector<std::string> printerItems(const FakeControlHost& host) {

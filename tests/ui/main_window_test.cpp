@@ -19,26 +19,13 @@
 #include "output/printer_spooler.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
+#include "tests/support/recording_message_box.h"
 #include "ui/spin_edit.h"
 
 namespace suantiji {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RecordedMessage {
-    std::string caption;
-    std::string text;
-    MessageIcon icon;
-};
-
-class RecordingMessageBox : public MessageBox {
-public:
-    void Show(const std::string& caption, const std::string& text, MessageIcon icon) override {
-        messages.push_back({caption, text, icon});
-    }
-    std::vector<RecordedMessage> messages;
-};
 
 class FixedSpooler : public PrinterSpooler {
 public:
@@ -236,7 +223,7 @@ TEST_F(MainWindowTest, GenerateButtonLaysOutACompleteSheet) {
     EXPECT_EQ(table.ControlWidth(), 1045);
     EXPECT_EQ(table.ControlHeight(), 735);
     EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
-    EXPECT_TRUE(m_messages.messages.empty());
+    EXPECT_TRUE(m_messages.shown.empty());
 }
 
 TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
@@ -245,10 +232,10 @@ TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
     const std::string first = m_window->table().GetCellText(1, 1);
     find<QLineEdit>("编辑框_答案范围")->setText(QStringLiteral("0"));
     EXPECT_FALSE(m_window->GenerateSheet());
-    ASSERT_EQ(m_messages.messages.size(), 1u);
-    EXPECT_EQ(m_messages.messages[0].caption, "信息：");
-    EXPECT_EQ(m_messages.messages[0].icon, MessageIcon::Warning);
-    EXPECT_FALSE(m_messages.messages[0].text.empty());
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].caption, "信息：");
+    EXPECT_EQ(m_messages.shown[0].icon, MessageIcon::Warning);
+    EXPECT_FALSE(m_messages.shown[0].text.empty());
     EXPECT_EQ(m_window->table().GetCellText(0, 1), header);
     EXPECT_EQ(m_window->table().GetCellText(1, 1), first);
 }
@@ -278,8 +265,8 @@ TEST_F(MainWindowTest, StartUpMakesTheDataFolderAndListsThePrinters) {
     EXPECT_EQ(text("组合框_打印机"), "Lab");
     m_window->SetCurrentIndex("组合框_打印机", 0);
     QTest::mouseClick(find<QPushButton>("按钮_默认打印机设置"), Qt::LeftButton);
-    ASSERT_EQ(m_messages.messages.size(), 1u);
-    EXPECT_EQ(m_messages.messages[0].text, "默认打印机设置成功！");
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].text, "默认打印机设置成功！");
 }
 
 TEST_F(MainWindowTest, FirstRunFileIsTheGoldenOneAndChoicesComeBack) {
