@@ -113,7 +113,9 @@ for _ in $(seq 50); do [[ -s $picture ]] && break; sleep 0.1; done
 bytes=$(stat -c %s "$picture")
 [[ $bytes == 3072358 ]] || fail "the picture has $bytes bytes, expected 3072358"
 [[ $(head -c 2 "$picture") == BM ]] || fail "the picture is not a BMP file"
-convert "bmp:$picture" "$artifacts/06-saved-picture.png" || fail "the picture does not read back"
+convert "bmp:$picture" "$artifacts/06-saved-picture.png" || fail "ImageMagick cannot read the picture"
+/usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]); im.load(); assert im.size == (1045, 735), im.size' \
+    "$picture" || fail "Pillow cannot read the picture"
 step "picture saved through the save dialog"
 
 click 104 490  # 组合框_设置行高: open the list, take the item above "34"
