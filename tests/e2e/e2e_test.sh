@@ -40,6 +40,8 @@ step() {
     step_start=$now
 }
 
+trap 'fail "command failed at line $LINENO"' ERR
+
 shot() { import -display "$display" -window root "$artifacts/$1.png"; }
 
 # Window-relative control centres, from the window's design.
@@ -104,7 +106,7 @@ dialog=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app_pid" --name 
     grep -v "^$window$" | head -n 1) || fail "no save dialog appeared"
 sleep 0.5
 shot 05-save-dialog
-xdotool key --window "$dialog" ctrl+a
+xdotool mousemove --window "$dialog" 20 20 key ctrl+a
 xdotool type --delay 20 'e2e-sheet'
 xdotool key Return
 picture="$folder/出题记录/e2e-sheet"
@@ -127,7 +129,8 @@ convert "$artifacts/07-row-height-grid.png" -crop 360x700+$(xdotool getwindowgeo
     awk '/Position/ {split($2, p, ","); print p[1] "+" p[2]}') +repage "$artifacts/choices-before.png"
 step "row height 33 chosen, grid lines switched on"
 
-xdotool key --window "$window" Escape
+# No window manager: keys go to the window under the pointer.
+xdotool mousemove --window "$window" 200 300 key Escape
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "Esc did not close the program"
 app_pid=
