@@ -36,7 +36,7 @@ namespace {
 
 enum class Kind { Tab, Grid, Group, Combo, Label, Check, Edit, SpinEditBox, Button, NonVisual };
 
-struct ControlSpec {
+struct ControlDesign {
     const char* name;
     Kind kind;
     const char* parent;  // nullptr: the window
@@ -48,7 +48,7 @@ struct ControlSpec {
 };
 
 // Design rectangles relative to the parent; tab children relative to the tab control itself.
-constexpr std::array<ControlSpec, 36> kControls{{
+constexpr std::array<ControlDesign, 36> kControls{{
     {"高级选择夹1", Kind::Tab, nullptr, 8, 8, 352, 688, "四则运算"},
     {"高级表格1", Kind::Grid, nullptr, 368, 0, TableModel::kDesignControlWidth,
      TableModel::kDesignControlHeight, ""},
@@ -163,9 +163,9 @@ const char* kindName(Kind kind) {
     }
 }
 
-const ControlSpec* specOf(const std::string& name) {
-    for (const ControlSpec& spec : kControls) {
-        if (name == spec.name) return &spec;
+const ControlDesign* designOf(const std::string& name) {
+    for (const ControlDesign& design : kControls) {
+        if (name == design.name) return &design;
     }
     return nullptr;
 }
@@ -246,11 +246,11 @@ MainWindow::~MainWindow() {
 
 void MainWindow::buildControls() {
     const QFont windowFont = QApplication::font();
-    for (const ControlSpec& spec : kControls) {
-        QWidget* parent = spec.parent ? control(spec.parent) : this;
-        const QString caption = QString::fromUtf8(spec.caption);
+    for (const ControlDesign& design : kControls) {
+        QWidget* parent = design.parent ? control(design.parent) : this;
+        const QString caption = QString::fromUtf8(design.caption);
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (design.kind) {
             case Kind::Tab: {
                 m_tabs = new QTabWidget(parent);
                 m_tabs->addTab(new QWidget, caption);
@@ -282,7 +282,7 @@ void MainWindow::buildControls() {
             case Kind::Edit:
             case Kind::SpinEditBox: {
                 QLineEdit* edit =
-                    spec.kind == Kind::Edit ? new QLineEdit(parent) : new SpinEdit(0, 30, parent);
+                    design.kind == Kind::Edit ? new QLineEdit(parent) : new SpinEdit(0, 30, parent);
                 edit->setText(caption);
                 edit->setAlignment(Qt::AlignCenter);
                 edit->setFrame(true);
@@ -313,12 +313,12 @@ void MainWindow::buildControls() {
             }
             case Kind::NonVisual: {
                 auto* object = new QObject(this);
-                object->setObjectName(QString::fromUtf8(spec.name));
+                object->setObjectName(QString::fromUtf8(design.name));
                 continue;
             }
         }
-        widget->setObjectName(QString::fromUtf8(spec.name));
-        widget->setGeometry(spec.left, spec.top, spec.width, spec.height);
+        widget->setObjectName(QString::fromUtf8(design.name));
+        widget->setGeometry(design.left, design.top, design.width, design.height);
         if (parent == m_tabs) {
             // The tab control's own font is for its tab strip; its controls keep the window's.
             widget->setFont(windowFont);
@@ -425,8 +425,8 @@ QComboBox* MainWindow::combo(const std::string& name) const {
 std::vector<std::string> MainWindow::ControlsOfKind(const std::string& kind) const {
     std::vector<std::string> names;
     for (const char* name : kControlOrder) {
-        const ControlSpec* spec = specOf(name);
-        if (spec != nullptr && kind == kindName(spec->kind) && control(name) != nullptr) {
+        const ControlDesign* design = designOf(name);
+        if (design != nullptr && kind == kindName(design->kind) && control(name) != nullptr) {
             names.emplace_back(name);
         }
     }
