@@ -144,6 +144,15 @@ void addComplement(CharClass& cls, const CharClass& inner) {
 
 }  // namespace
 
+// One step of a pattern that needs no backtracking: consume min..max characters of an ASCII
+// set (greedily), or record the position in capture slot `slot`.
+struct LinearStep {
+    std::array<std::uint64_t, 2> set{};
+    int min = 0;
+    int max = 0;
+    int slot = -1;  // >= 0: a capture mark, not a consuming step
+};
+
 class Program {
 public:
     std::vector<Node> nodes;
@@ -160,6 +169,9 @@ public:
     // (both ASCII only), every match starts at the run that ends right before such a
     // character: the search only looks at those places. -1 otherwise.
     int runFollow = -1;
+    // The pattern as a straight line of steps when no backtracking can change its outcome
+    // (see compileLinear); empty otherwise.
+    std::vector<LinearStep> linear;
 };
 
 namespace {
@@ -911,6 +923,121 @@ private:
     bool m_aborted = false;
 };
 
+bool inSet(const std::array<std::uint64_t, 2>& set, unsigned char b) {
+    return b < 0x80 && ((set[b >> 6] >> (b & 63)) & 1) != 0;
+}
+
+bool asciiOnly(const Program& p, const Node& node) {
+    if (node.op == Op::Char) return node.ch < 0x80;
+    if (node.op != Op::Class) return false;
+    const CharClass& cls = p.classes[static_cast<std::size_t>(node.index)];
+    return !cls.negated && cls.ranges.empty();
+}
+
+// A pattern that is one straight sequence of ASCII characters or classes, each possibly
+// repeated greedily, and capture groups around them. Greedy runs that take everything they
+// can give the first path the backtracking engine would try; when every character a run could
+// give back is refused by whatever must come next, no other path can succeed either, so that
+// first path is the whole answer.
+std::vector<LinearStep> compileLinear(const Program& p) {
+    std::vector<LinearStep> steps;
+    for (int n = p.start; n >= 0;) {
+        const Node& node = p.nodes[static_cast<std::size_t>(n)];
+        LinearStep step;
+        switch (node.op) {
+            case Op::Char:
+            case Op::Class:
+                if (!asciiOnly(p, node)) return {};
+                step.set = node.ascii;
+                step.min = step.max = 1;
+                break;
+            case Op::GroupStart:
+            case Op::GroupEnd:
+                step.slot = node.index * 2 + (node.op == Op::GroupEnd ? 1 : 0);
+                break;
+            case Op::Empty:
+                n = node.next;
+                continue;
+            case Op::Repeat: {
+                const Node& child = p.nodes[static_cast<std::size_t>(node.index)];
+                if ((child.op != Op::Char && child.op != Op::Class) || child.next >= 0 ||
+                    !asciiOnly(p, child) || (!node.greedy && node.min != node.max)) {
+                    return {};
+                }
+                step.set = child.ascii;
+                step.min = node.min;
+                step.max = node.max;
+                break;
+            }
+            default:
+                return {};
+        }
+        steps.push_back(step);
+        n = node.next;
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i].slot >= 0 || steps[i].min == steps[i].max) continue;
+        // Everything up to the next step that must consume has to refuse this run's characters.
+        for (std::size_t j = i + 1; j < steps.size(); ++j) {
+            if (steps[j].slot >= 0) continue;
+            if ((steps[i].set[0] & steps[j].set[0]) != 0 ||
+                (steps[i].set[1] & steps[j].set[1]) != 0) {
+                return {};
+            }
+            if (steps[j].min >= 1) break;
+        }
+    }
+    if (steps.empty()) steps.push_back(LinearStep{});  // the empty pattern: nothing to consume
+    return steps;
+}
+
+// One attempt at `pos`; `firstEnd` receives where the first consuming step stopped.
+bool linearMatchAt(const Program& p, std::string_view text, std::size_t pos, std::vector<int>& caps,
+                   std::size_t& firstEnd) {
+    std::size_t at = pos;
+    bool first = true;
+    for (const LinearStep& step : p.linear) {
+        if (step.slot >= 0) {
+            caps[static_cast<std::size_t>(step.slot)] = static_cast<int>(at);
+            continue;
+        }
+        int count = 0;
+        while (count < step.max && at < text.size() &&
+               inSet(step.set, static_cast<unsigned char>(text[at]))) {
+            ++at;
+            ++count;
+        }
+        if (first) firstEnd = at;
+        first = false;
+        if (count < step.min) return false;
+    }
+    caps[0] = static_cast<int>(pos);
+    caps[1] = static_cast<int>(at);
+    return true;
+}
+
+bool linearSearch(const Program& p, std::string_view subject, std::size_t start,
+                  std::vector<int>& captures) {
+    const LinearStep& lead = p.linear.front();
+    // A failed attempt that began a run of the first step's characters fails from anywhere
+    // inside that run too: the run ends at the same place and the rest is the same.
+    const bool skipRun = lead.slot < 0 && lead.min >= 1 && lead.max == INT_MAX;
+    for (std::size_t pos = start; pos <= subject.size(); ++pos) {
+        if (pos < subject.size()) {
+            const auto byte = static_cast<unsigned char>(subject[pos]);
+            if ((byte & 0xC0) == 0x80 && pos > start) continue;  // inside a character
+            if (!p.firstBytes.test(byte)) continue;
+        } else if (!p.firstBytes.all()) {
+            break;
+        }
+        std::size_t firstEnd = pos;
+        if (linearMatchAt(p, subject, pos, captures, firstEnd)) return true;
+        std::fill(captures.begin(), captures.end(), -1);
+        if (skipRun && firstEnd > pos + 1) pos = firstEnd - 1;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
@@ -938,15 +1065,9 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
         if ((child.op == Op::Char || child.op == Op::Class || child.op == Op::Any) &&
             child.next < 0) {
             program->leadingRun = first.index;
-            auto asciiOnly = [&](const Node& node) {
-                if (node.op == Op::Char) return node.ch < 0x80;
-                if (node.op != Op::Class) return false;
-                const CharClass& cls = program->classes[static_cast<std::size_t>(node.index)];
-                return !cls.negated && cls.ranges.empty();
-            };
             if (first.next >= 0) {
                 const Node& follow = program->nodes[static_cast<std::size_t>(first.next)];
-                if (asciiOnly(child) && asciiOnly(follow) &&
+                if (asciiOnly(*program, child) && asciiOnly(*program, follow) &&
                     (child.ascii[0] & follow.ascii[0]) == 0 &&
                     (child.ascii[1] & follow.ascii[1]) == 0) {
                     program->runFollow = first.next;
@@ -954,6 +1075,7 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
             }
         }
     }
+    program->linear = compileLinear(*program);
     return program;
 }
 
@@ -961,6 +1083,15 @@ int GroupCount(const Program& program) { return program.groups; }
 
 bool Search(const Program& program, std::string_view subject, std::size_t start,
             std::vector<int>& captures, bool* aborted) {
+    if (program.linear.empty())
+        return SearchByBacktracking(program, subject, start, captures, aborted);
+    if (aborted != nullptr) *aborted = false;
+    captures.assign(static_cast<std::size_t>(program.groups + 1) * 2, -1);
+    return linearSearch(program, subject, start, captures);
+}
+
+bool SearchByBacktracking(const Program& program, std::string_view subject, std::size_t start,
+                          std::vector<int>& captures, bool* aborted) {
     if (aborted != nullptr) *aborted = false;
     captures.assign(static_cast<std::size_t>(program.groups + 1) * 2, -1);
     Matcher matcher(program, subject, captures);

@@ -32,4 +32,9 @@ int GroupCount(const Program& program);
 bool Search(const Program& program, std::string_view subject, std::size_t start,
             std::vector<int>& captures, bool* aborted = nullptr);
 
+// The same through the general backtracking engine alone, never a shortcut; for checking
+// that Search's shortcuts agree with it.
+bool SearchByBacktracking(const Program& program, std::string_view subject, std::size_t start,
+                          std::vector<int>& captures, bool* aborted = nullptr);
+
 }  // namespace suantiji::regex

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace suantiji::regex {
 namespace {
@@ -69,6 +71,68 @@ TEST(Regex, ReportsWhenItGivesUp) {
     bool aborted = false;
     EXPECT_FALSE(Search(*program, std::string(30, 'a'), 0, captures, &aborted));
     EXPECT_TRUE(aborted);
+}
+
+// Straight patterns take a shortcut without backtracking; it must give exactly what the
+// general engine gives, captures included, from every start and with either case rule.
+TEST(Regex, ShortcutAgreesWithBacktracking) {
+    const char* patterns[] = {
+        R"(\d+[\*|\/](\d+[\+|\-]\d+))",  // the bracket pattern
+        R"(\d+)",
+        R"(\d*)",
+        R"(\d+\d)",
+        R"(\d+x?\d)",
+        R"(\d+x?)",
+        R"(\d{1,2}\d)",
+        R"(\d{2,3}[+-])",
+        R"((\d+)(a*)(b+))",
+        R"(a+?b)",
+        R"(a{2}?b)",
+        R"([ab]+B)",
+        R"(a+A)",
+        R"(\d*[+-]\d*)",
+        R"(((\d)+)-)",
+        R"(x*)",
+        R"()",
+        R"(\d+中)",
+        R"([^a]+\d)",
+        R"(.+\d)",
+        R"(\d+|a)",
+        R"((\d)\1)",
+    };
+    const std::string alphabet[] = {"0", "1", "2", "3", "+", "-", "*",  "/",
+                                    "|", "a", "A", "b", "B", "x", "中", " "};
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) & 0x7FFF;
+    };
+    std::vector<std::string> subjects{""};
+    for (int i = 0; i < 300; ++i) {
+        std::string subject;
+        const auto length = next() % 16;
+        for (std::uint32_t k = 0; k < length; ++k)
+            subject += alphabet[next() % std::size(alphabet)];
+        subjects.push_back(subject);
+    }
+    for (const char* pattern : patterns) {
+        for (const bool ignoreCase : {false, true}) {
+            const auto program = Compile(pattern, Flags{ignoreCase, false, false});
+            ASSERT_NE(program, nullptr) << pattern;
+            for (const std::string& subject : subjects) {
+                for (std::size_t start = 0; start <= subject.size(); ++start) {
+                    std::vector<int> fast;
+                    std::vector<int> slow;
+                    const bool found = Search(*program, subject, start, fast);
+                    ASSERT_EQ(found, SearchByBacktracking(*program, subject, start, slow))
+                        << pattern << " in " << subject << " from " << start;
+                    if (found) {
+                        EXPECT_EQ(fast, slow) << pattern << " in " << subject;
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
