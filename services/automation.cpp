@@ -307,7 +307,8 @@ AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
     }
     const ComponentError error = m_component->Invoke(id, kind, args, result, m_component);
     SetLastComponentError(error);
-    if (error != ComponentError::None) return AutomationValue();
+    // One returned object throughout, so the result is built in place and never moved.
+    if (error != ComponentError::None && !result.isEmpty()) result = AutomationValue();
     return result;
 }
 

@@ -1,11 +1,30 @@
 #include "services/pattern_matcher.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/text.h"
 #include "services/regexp_component.h"
 
 namespace suantiji {
+
+namespace {
+
+bool hasAsciiLetter(std::string_view text) {
+    for (const char c : text) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
+    }
+    return false;
+}
+
+bool isAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 PatternMatcher::PatternMatcher(const ComponentRegistry& registry)
     : m_registry(&registry), m_class(registry.Find("VBScript.RegExp")) {
@@ -25,6 +44,7 @@ PatternMatcher::PatternMatcher(const PatternMatcher& other)
       m_regex(other.m_regex),
       m_matches(other.m_matches),
       m_subject(other.m_subject),
+      m_subjectAscii(other.m_subjectAscii),
       m_ids(other.m_ids) {
     // Every matcher pairs its own initialisation with the uninitialisation in its destructor.
     CoInitialize();
@@ -49,6 +69,7 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
         // Calls on the empty object leave the failure code behind.
         m_regex.Put("Pattern", pattern);
         m_subject = std::string(subject);
+        m_subjectAscii = isAscii(subject);
         return false;
     }
     m_regex.Put(id(m_ids.ignoreCase, m_regex, "IgnoreCase"), !caseSensitive);
@@ -65,6 +86,7 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
     } else {
         m_subject.emplace(subject);
     }
+    m_subjectAscii = isAscii(subject);
     m_matches = m_regex.CallObject(id(m_ids.execute, m_regex, "Execute"), {*m_subject});
     return !m_matches.IsEmpty();
 }
@@ -86,11 +108,18 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
     const bool ignoreCase = m_regex.GetTruth(id(m_ids.ignoreCase, m_regex, "IgnoreCase"));
     const std::string_view subject = m_subject ? std::string_view(*m_subject) : std::string_view();
     const double k = std::trunc(firstIndex);
-    // The component counts UTF-16 units; the search starts at the matching byte offset.
-    const std::size_t from =
-        k <= 0 ? 0 : Utf16IndexToByteOffset(subject, static_cast<std::size_t>(k));
+    // The component counts UTF-16 units; the search starts at the matching byte offset, which
+    // in an ASCII subject is the index itself.
+    std::size_t from = 0;
+    if (k > 0) {
+        const auto index = static_cast<std::size_t>(k);
+        from = m_subjectAscii ? std::min(index, subject.size())
+                              : Utf16IndexToByteOffset(subject, index);
+    }
     if (text.empty()) return from < subject.size() ? 0 : -2;
-    const int found = FindText(subject, text, static_cast<int>(from) + 1, !ignoreCase);
+    // Without letters in the sought text, ignoring case changes nothing: the plain search does.
+    const bool caseSensitive = !ignoreCase || !hasAsciiLetter(text);
+    const int found = FindText(subject, text, static_cast<int>(from) + 1, caseSensitive);
     return found < 0 ? -2 : found - 1;
 }
 

@@ -50,6 +50,7 @@ private:
     AutomationObject m_regex;
     AutomationObject m_matches;
     std::optional<std::string> m_subject;
+    bool m_subjectAscii = true;  // byte offsets then equal the component's indexes
     mutable Ids m_ids;
 };
 

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -224,7 +223,7 @@ public:
     MatchCollection& operator=(const MatchCollection&) = delete;
 
     void add(const std::vector<int>& captures) {
-        if (m_count >= m_inline.size()) m_overflow.emplace_back();
+        if (m_count >= m_inline.size()) m_overflow.push_back(std::make_unique<MatchObject>());
         match(m_count).set(this, m_count, captures);
         ++m_count;
     }
@@ -267,10 +266,10 @@ public:
 
 private:
     MatchObject& match(std::size_t i) {
-        return i < m_inline.size() ? m_inline[i] : m_overflow[i - m_inline.size()];
+        return i < m_inline.size() ? m_inline[i] : *m_overflow[i - m_inline.size()];
     }
     const MatchObject& match(std::size_t i) const {
-        return i < m_inline.size() ? m_inline[i] : m_overflow[i - m_inline.size()];
+        return i < m_inline.size() ? m_inline[i] : *m_overflow[i - m_inline.size()];
     }
 
     // Subjects and match lists are short: both usually live inside the collection.
@@ -279,7 +278,9 @@ private:
     std::string_view m_subject;
     int m_groups;
     std::array<MatchObject, 4> m_inline;
-    std::deque<MatchObject> m_overflow;  // stable addresses while matches are added
+    // Stable addresses while matches are added; an empty vector, unlike a deque, allocates
+    // nothing for the usual collection of a few matches.
+    std::vector<std::unique_ptr<MatchObject>> m_overflow;
     std::size_t m_count = 0;
 };
 

@@ -131,6 +131,34 @@ TEST(PatternMatcher, PositionsAreByteOffsetsPastChineseText) {
     EXPECT_EQ(position, -2);
 }
 
+TEST(PatternMatcher, PositionsFollowEachSubjectAndTheCaseRule) {
+    PatternMatcher matcher;
+    int position = -1;
+    // The group text is sought from the match on, without regard to case by default: the
+    // "a" that starts the match is found before the group's own "A".
+    ASSERT_TRUE(matcher.Match("a(a)", "xaA"));
+    EXPECT_EQ(matcher.SubMatchText(1, 1, &position), "A");
+    EXPECT_EQ(position, 1);
+    ASSERT_TRUE(matcher.Match("a(A)", "xaA", /*caseSensitive=*/true));
+    EXPECT_EQ(matcher.SubMatchText(1, 1, &position), "A");
+    EXPECT_EQ(position, 2);
+    // A Chinese subject after an ASCII one, and a copy that keeps the Chinese one.
+    ASSERT_TRUE(matcher.Match(kBracketPattern, "题12+5*3-4"));
+    PatternMatcher copy = matcher;
+    ASSERT_TRUE(matcher.Match(kBracketPattern, "12+5*3-4"));
+    EXPECT_EQ(copy.SubMatchText(1, 1, &position), "3-4");
+    EXPECT_EQ(position, 8);
+    EXPECT_EQ(matcher.SubMatchText(1, 1, &position), "3-4");
+    EXPECT_EQ(position, 5);
+    // More matches than the collection keeps inline.
+    ASSERT_TRUE(matcher.Match(kBracketPattern, "1*2+3-4*5+6-7*8+9-1*2+3-4*5+6-7*8+9"));
+    ASSERT_EQ(matcher.MatchCount(), 6);
+    EXPECT_EQ(matcher.MatchText(6, &position), "7*8+9");
+    EXPECT_EQ(position, 30);
+    EXPECT_EQ(matcher.SubMatchText(5, 1, &position), "5+6");
+    EXPECT_EQ(position, 26);
+}
+
 TEST(PatternMatcher, EveryMatchIsAFreshInstanceAndCopiesKeepTheirResults) {
     const int before = ComInitCount();
     {
