@@ -4,8 +4,47 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace suantiji {
+
+namespace {
+
+// The 15 significant digits of `a` (positive, not whole) and the power of ten of the first,
+// from one extended-precision product. False when the product cannot settle the rounding
+// (near a tie, or outside the range the table covers); the exact conversion then decides.
+bool roundedDigits(double a, char* digits, int& exponent) {
+    if constexpr (std::numeric_limits<long double>::digits < 64) {
+        return false;
+    } else {
+        static constexpr long double kPowers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                                  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                                  1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+        if (!(a >= 1e-5 && a < 1e15)) return false;
+        int e = 14;
+        while (e > -5 && a < (e >= 0 ? static_cast<double>(kPowers[e]) : 1 / kPowers[-e])) --e;
+        // Exact powers and a product off by less than 1e-4: only a fraction near one half
+        // leaves the rounding open.
+        const long double x = static_cast<long double>(a) * kPowers[14 - e];
+        if (!(x >= 1e14L && x < 1e15L)) return false;
+        auto whole = static_cast<std::uint64_t>(x);
+        const long double fraction = x - static_cast<long double>(whole);
+        if (fraction > 0.499L && fraction < 0.501L) return false;
+        if (fraction > 0.5L) ++whole;
+        if (whole == 1'000'000'000'000'000ULL) {
+            whole /= 10;
+            ++e;
+        }
+        for (int i = 14; i >= 0; --i) {
+            digits[i] = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+        }
+        exponent = e;
+        return true;
+    }
+}
+
+}  // namespace
 
 std::size_t FormatNumber(double value, char* out) {
     char* p = out;
@@ -30,21 +69,22 @@ std::size_t FormatNumber(double value, char* out) {
             out);
     }
     // Round to 15 significant digits: d.dddddddddddddde±x
-    char scientific[32];
-    const auto written = std::to_chars(scientific, scientific + sizeof scientific, value,
-                                       std::chars_format::scientific, 14);
-    const char* s = scientific;
-    if (*s == '-') {
-        *p++ = '-';
-        ++s;
-    }
     char digits[15];
     int digitCount = 0;
-    for (; *s != 'e'; ++s) {
-        if (*s != '.') digits[digitCount++] = *s;
-    }
     int exponent = 0;
-    std::from_chars(s[1] == '+' ? s + 2 : s + 1, written.ptr, exponent);
+    if (value < 0) *p++ = '-';
+    if (roundedDigits(std::fabs(value), digits, exponent)) {
+        digitCount = 15;
+    } else {
+        char scientific[32];
+        const auto written = std::to_chars(scientific, scientific + sizeof scientific,
+                                           std::fabs(value), std::chars_format::scientific, 14);
+        const char* s = scientific;
+        for (; *s != 'e'; ++s) {
+            if (*s != '.') digits[digitCount++] = *s;
+        }
+        std::from_chars(s[1] == '+' ? s + 2 : s + 1, written.ptr, exponent);
+    }
     while (digitCount > 1 && digits[digitCount - 1] == '0') --digitCount;
 
     if (exponent >= digitCount - 1) {

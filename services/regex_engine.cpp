@@ -172,6 +172,8 @@ public:
     // The pattern as a straight line of steps when no backtracking can change its outcome
     // (see compileLinear); empty otherwise.
     std::vector<LinearStep> linear;
+    // The step after the first in `linear` when it must take one character at least, or -1.
+    int linearFollow = -1;
 };
 
 namespace {
@@ -1022,6 +1024,25 @@ bool linearSearch(const Program& p, std::string_view subject, std::size_t start,
     // A failed attempt that began a run of the first step's characters fails from anywhere
     // inside that run too: the run ends at the same place and the rest is the same.
     const bool skipRun = lead.slot < 0 && lead.min >= 1 && lead.max == INT_MAX;
+    auto attempt = [&](std::size_t pos, std::size_t& firstEnd) {
+        if (linearMatchAt(p, subject, pos, captures, firstEnd)) return true;
+        std::fill(captures.begin(), captures.end(), -1);
+        return false;
+    };
+    if (skipRun && p.linearFollow >= 0) {
+        // Every match is a run of the first step's characters ended by one the next step takes:
+        // only the places where such a character follows the run are tried.
+        const auto& follow = p.linear[static_cast<std::size_t>(p.linearFollow)].set;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(subject.data());
+        for (std::size_t at = start + 1; at < subject.size(); ++at) {
+            if (!inSet(follow, bytes[at]) || !inSet(lead.set, bytes[at - 1])) continue;
+            std::size_t begin = at - 1;
+            while (begin > start && inSet(lead.set, bytes[begin - 1])) --begin;
+            std::size_t firstEnd = begin;
+            if (attempt(begin, firstEnd)) return true;
+        }
+        return false;
+    }
     for (std::size_t pos = start; pos <= subject.size(); ++pos) {
         if (pos < subject.size()) {
             const auto byte = static_cast<unsigned char>(subject[pos]);
@@ -1031,8 +1052,7 @@ bool linearSearch(const Program& p, std::string_view subject, std::size_t start,
             break;
         }
         std::size_t firstEnd = pos;
-        if (linearMatchAt(p, subject, pos, captures, firstEnd)) return true;
-        std::fill(captures.begin(), captures.end(), -1);
+        if (attempt(pos, firstEnd)) return true;
         if (skipRun && firstEnd > pos + 1) pos = firstEnd - 1;
     }
     return false;
@@ -1076,6 +1096,12 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
         }
     }
     program->linear = compileLinear(*program);
+    for (std::size_t i = 1; i < program->linear.size(); ++i) {
+        const LinearStep& step = program->linear[i];
+        if (step.slot >= 0) continue;
+        if (step.min >= 1) program->linearFollow = static_cast<int>(i);
+        break;
+    }
     return program;
 }
 
