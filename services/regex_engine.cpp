@@ -147,7 +147,7 @@ void addComplement(CharClass& cls, const CharClass& inner) {
 // One step of a pattern that needs no backtracking: consume min..max characters of an ASCII
 // set (greedily), or record the position in capture slot `slot`.
 struct LinearStep {
-    std::array<std::uint64_t, 2> set{};
+    std::array<bool, 256> set{};  // by byte: one load per character looked at
     int min = 0;
     int max = 0;
     int slot = -1;  // >= 0: a capture mark, not a consuming step
@@ -925,8 +925,20 @@ private:
     bool m_aborted = false;
 };
 
-bool inSet(const std::array<std::uint64_t, 2>& set, unsigned char b) {
-    return b < 0x80 && ((set[b >> 6] >> (b & 63)) & 1) != 0;
+bool inSet(const std::array<bool, 256>& set, unsigned char b) { return set[b]; }
+
+// The byte table of an ASCII-only node: bytes from 0x80 up never match one.
+std::array<bool, 256> byteTable(const Node& node) {
+    std::array<bool, 256> table{};
+    for (unsigned b = 0; b < 0x80; ++b) table[b] = ((node.ascii[b >> 6] >> (b & 63)) & 1) != 0;
+    return table;
+}
+
+bool disjoint(const std::array<bool, 256>& a, const std::array<bool, 256>& b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] && b[i]) return false;
+    }
+    return true;
 }
 
 bool asciiOnly(const Program& p, const Node& node) {
@@ -950,7 +962,7 @@ std::vector<LinearStep> compileLinear(const Program& p) {
             case Op::Char:
             case Op::Class:
                 if (!asciiOnly(p, node)) return {};
-                step.set = node.ascii;
+                step.set = byteTable(node);
                 step.min = step.max = 1;
                 break;
             case Op::GroupStart:
@@ -966,7 +978,7 @@ std::vector<LinearStep> compileLinear(const Program& p) {
                     !asciiOnly(p, child) || (!node.greedy && node.min != node.max)) {
                     return {};
                 }
-                step.set = child.ascii;
+                step.set = byteTable(child);
                 step.min = node.min;
                 step.max = node.max;
                 break;
@@ -982,10 +994,7 @@ std::vector<LinearStep> compileLinear(const Program& p) {
         // Everything up to the next step that must consume has to refuse this run's characters.
         for (std::size_t j = i + 1; j < steps.size(); ++j) {
             if (steps[j].slot >= 0) continue;
-            if ((steps[i].set[0] & steps[j].set[0]) != 0 ||
-                (steps[i].set[1] & steps[j].set[1]) != 0) {
-                return {};
-            }
+            if (!disjoint(steps[i].set, steps[j].set)) return {};
             if (steps[j].min >= 1) break;
         }
     }
