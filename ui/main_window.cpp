@@ -242,6 +242,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
 
 MainWindow::~MainWindow() {
     if (!m_saved) OnMainWindowDestroying(*this);
+    // The table widget listens to the model, which dies with this object's members, before
+    // QWidget would delete the child.
+    delete m_tableWidget;
+    m_tableWidget = nullptr;
 }
 
 void MainWindow::buildControls() {
