@@ -19,12 +19,12 @@ QString firstPresent(const QStringList& candidates) {
 }  // namespace
 
 void InstallFontSubstitutes() {
-    const QString sans = firstPresent({QStringLiteral("WenQuanYi Zen Hei"),
-                                       QStringLiteral("Noto Sans CJK SC"),
-                                       QStringLiteral("WenQuanYi Micro Hei"),
-                                       QStringLiteral("Droid Sans Fallback")});
-    QString serif = firstPresent({QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
-                                  QStringLiteral("WenQuanYi Zen Hei Sharp")});
+    const QString sans = firstPresent(
+        {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
+         QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")});
+    QString serif =
+        firstPresent({QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
+                      QStringLiteral("WenQuanYi Zen Hei Sharp")});
     if (serif.isEmpty()) serif = sans;
     if (sans.isEmpty()) return;
     for (const QString& face : {QStringLiteral("黑体"), QStringLiteral("SimHei")}) {

@@ -67,7 +67,7 @@ TEST(ReplacePairs, CountStartAndCase) {
 }
 
 TEST(ReplacePairs, EmptySoughtAndSixthPairChangeNothing) {
-    const std::array pairs{ReplacePair{"", "z"}, ReplacePair{"a", "1"}, ReplacePair{"b", "2"},
+    const std::array pairs{ReplacePair{"", "z"},  ReplacePair{"a", "1"}, ReplacePair{"b", "2"},
                            ReplacePair{"c", "3"}, ReplacePair{"d", "4"}, ReplacePair{"e", "5"}};
     EXPECT_EQ(ReplacePairs("abcde", std::nullopt, 1, true, pairs), "1234e");
 }
