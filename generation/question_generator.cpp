@@ -160,9 +160,14 @@ bool IsAcceptedAnswer(const std::string& answer, std::int32_t answerLimit) {
         // Rules out ".", exponents and the texts for infinity and NaN.
         if (answer[i] < '0' || answer[i] > '9') return false;
     }
-    // Saturates beyond 64 bits, so every answer beyond 32 bits stays above the limit.
-    const std::int64_t value = TextToInteger64(answer);
-    return value >= 0 && value < answerLimit;
+    // Plain ASCII digits now: no folding needed. Stops once past the limit, so answers beyond
+    // 32 bits (and beyond 64) never wrap into range.
+    std::int64_t value = 0;
+    for (std::size_t i = digitsFrom; i < answer.size(); ++i) {
+        value = value * 10 + (answer[i] - '0');
+        if (value >= answerLimit) return false;
+    }
+    return digitsFrom == 0 || value == 0;
 }
 
 GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,

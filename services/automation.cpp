@@ -165,7 +165,8 @@ bool AutomationValue::toObject(AutomationObject& out) const {
 
 // --- arguments ---
 
-AutomationObject::Argument::Argument(const AutomationValue& value) : m_kind(value.kind()) {
+AutomationObject::Argument::Argument(const AutomationValue& value)
+    : m_kind(value.kind()), m_object(nullptr) {
     switch (m_kind) {
         case Kind::Empty:
             break;
@@ -189,7 +190,7 @@ AutomationObject::Argument::Argument(const AutomationValue& value) : m_kind(valu
 
 const AutomationObject& AutomationObject::Argument::object() const {
     static const AutomationObject empty;
-    return m_object != nullptr ? *m_object : empty;
+    return m_kind == Kind::Object && m_object != nullptr ? *m_object : empty;
 }
 
 bool AutomationObject::Argument::toText(std::string& out) const {
@@ -290,7 +291,7 @@ DispatchId AutomationObject::MemberId(std::string_view name) const {
 }
 
 DispatchId AutomationObject::resolve(const Member& member) const {
-    return member.m_byName ? m_component->MemberId(member.m_name) : member.m_id;
+    return member.byName() ? m_component->MemberId(member.name()) : member.id();
 }
 
 AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
@@ -358,38 +359,44 @@ AutomationObject asObject(AutomationValue&& value) {
 
 }  // namespace
 
+namespace {
+std::span<const AutomationArgument> spanOf(AutomationObject::Arguments args) {
+    return {args.begin(), args.size()};
+}
+}  // namespace
+
 std::string AutomationObject::GetText(Member member, Arguments args) const {
-    return asText(Invoke(member, InvokeKind::PropertyGet, args));
+    return asText(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
 }
 double AutomationObject::GetNumber(Member member, Arguments args) const {
-    return asNumber(Invoke(member, InvokeKind::PropertyGet, args));
+    return asNumber(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
 }
 bool AutomationObject::GetTruth(Member member, Arguments args) const {
-    return asTruth(Invoke(member, InvokeKind::PropertyGet, args));
+    return asTruth(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
 }
 AutomationObject AutomationObject::GetObject(Member member, Arguments args) const {
-    return asObject(Invoke(member, InvokeKind::PropertyGet, args));
+    return asObject(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
 }
 AutomationValue AutomationObject::GetValue(Member member, Arguments args) const {
-    return Invoke(member, InvokeKind::PropertyGet, args);
+    return InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args));
 }
 std::string AutomationObject::CallText(Member member, Arguments args) const {
-    return asText(Invoke(member, InvokeKind::Method, args));
+    return asText(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
 }
 std::string AutomationObject::CallTextSpan(Member member, std::span<const Argument> args) const {
     return asText(InvokeSpan(member, InvokeKind::Method, args));
 }
 double AutomationObject::CallNumber(Member member, Arguments args) const {
-    return asNumber(Invoke(member, InvokeKind::Method, args));
+    return asNumber(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
 }
 bool AutomationObject::CallTruth(Member member, Arguments args) const {
-    return asTruth(Invoke(member, InvokeKind::Method, args));
+    return asTruth(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
 }
 AutomationObject AutomationObject::CallObject(Member member, Arguments args) const {
-    return asObject(Invoke(member, InvokeKind::Method, args));
+    return asObject(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
 }
 AutomationValue AutomationObject::CallValue(Member member, Arguments args) const {
-    return Invoke(member, InvokeKind::Method, args);
+    return InvokeSpan(member, InvokeKind::Method, spanOf(args));
 }
 bool AutomationObject::Put(Member member, const Argument& value) const {
     InvokeSpan(member, InvokeKind::PropertyPut, std::span<const Argument>(&value, 1));

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -77,17 +78,22 @@ public:
     // Resolves a member name (case-insensitive) once, so later calls go by id.
     DispatchId MemberId(std::string_view name) const;
 
+    // A member by id or by name. Two words, so it travels in registers on every call.
     class Member {
     public:
-        Member(DispatchId id) : m_id(id) {}
-        Member(std::string_view name) : m_name(name), m_byName(true) {}
-        Member(const char* name) : m_name(name), m_byName(true) {}
+        Member(DispatchId id) : m_size(static_cast<std::size_t>(id)) {}
+        Member(std::string_view name)
+            : m_name(name.data() != nullptr ? name.data() : ""), m_size(name.size()) {}
+        Member(const char* name) : Member(std::string_view(name)) {}
 
     private:
         friend class AutomationObject;
-        DispatchId m_id = kUnknownMember;
-        std::string_view m_name;
-        bool m_byName = false;
+        bool byName() const { return m_name != nullptr; }
+        DispatchId id() const { return static_cast<DispatchId>(m_size); }
+        std::string_view name() const { return {m_name, m_size}; }
+
+        const char* m_name = nullptr;  // null: called by id
+        std::size_t m_size = 0;        // the name's length, or the id
     };
 
     class Argument;
@@ -148,6 +154,11 @@ public:
     bool toNumber(double& out) const;
     bool toTruth(bool& out) const;
     bool toObject(AutomationObject& out) const;
+    // Replaces the value in place; cheaper than assigning a whole new value.
+    template <typename T>
+    void set(T&& value) {
+        m_value.template emplace<std::decay_t<T>>(std::forward<T>(value));
+    }
     // Moves the object out; the value must hold one.
     AutomationObject takeObject() { return std::move(std::get<AutomationObject>(m_value)); }
 
@@ -160,7 +171,7 @@ class AutomationObject::Argument {
 public:
     using Kind = AutomationValue::Kind;
 
-    Argument() = default;
+    Argument() : m_object(nullptr) {}
     Argument(std::string_view text) : m_kind(Kind::Text), m_text(text) {}
     Argument(const char* text) : m_kind(Kind::Text), m_text(text) {}
     Argument(const std::string& text) : m_kind(Kind::Text), m_text(text) {}
@@ -171,10 +182,10 @@ public:
     Argument(const AutomationValue& value);
 
     Kind kind() const { return m_kind; }
-    std::string_view text() const { return m_text; }
-    std::int32_t integer() const { return m_integer; }
-    double number() const { return m_number; }
-    bool truth() const { return m_truth; }
+    std::string_view text() const { return m_kind == Kind::Text ? m_text : std::string_view(); }
+    std::int32_t integer() const { return m_kind == Kind::Integer ? m_integer : 0; }
+    double number() const { return m_kind == Kind::Number ? m_number : 0; }
+    bool truth() const { return m_kind == Kind::Truth && m_truth; }
     const AutomationObject& object() const;
 
     bool toText(std::string& out) const;
@@ -185,11 +196,14 @@ public:
 
 private:
     Kind m_kind = Kind::Empty;
-    std::string_view m_text;
-    std::int32_t m_integer = 0;
-    double m_number = 0;
-    bool m_truth = false;
-    const AutomationObject* m_object = nullptr;
+    // Only the member of the kind is set: an argument is built for every call.
+    union {
+        std::string_view m_text;
+        std::int32_t m_integer;
+        double m_number;
+        bool m_truth;
+        const AutomationObject* m_object;
+    };
 };
 
 using AutomationArgument = AutomationObject::Argument;

@@ -20,9 +20,14 @@ bool roundedDigits(double a, char* digits, int& exponent) {
         static constexpr long double kPowers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
                                                   1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
                                                   1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
-        if (!(a >= 1e-5 && a < 1e15)) return false;
+        // The power of ten of the first digit: 10^e <= a, found from the top without any
+        // extended-precision arithmetic.
+        static constexpr double kBounds[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,
+                                             1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                             1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        if (!(a >= kBounds[0] && a < kBounds[20])) return false;
         int e = 14;
-        while (e > -5 && a < (e >= 0 ? static_cast<double>(kPowers[e]) : 1 / kPowers[-e])) --e;
+        while (e > -5 && a < kBounds[e + 5]) --e;
         // Exact powers and a product off by less than 1e-4: only a fraction near one half
         // leaves the rounding open.
         const long double x = static_cast<long double>(a) * kPowers[14 - e];

@@ -1,7 +1,11 @@
 #include "services/regexp_component.h"
 
 #include <array>
+#include <atomic>
+#include <algorithm>
 #include <cstdint>
+#include <mutex>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,55 +51,52 @@ std::size_t utf16Units(std::string_view text) {
     return units;
 }
 
-// Compiled programs shared by the instances of this thread, most recently used first.
-struct CachedProgram {
-    std::shared_ptr<const std::string> source;
-    std::uint8_t flags = 0;
-    std::shared_ptr<const regex::Program> program;  // null: the pattern does not compile
+// A pattern text with its programs, one per flag combination, compiled when first needed.
+// Shared by the instances of this thread that use the same text, most recently used first.
+class PatternEntry {
+public:
+    explicit PatternEntry(std::string_view source) : m_source(source) {}
+
+    const std::string& source() const { return m_source; }
+
+    // Null when the pattern does not compile.
+    const regex::Program* program(regex::Flags flags) {
+        const std::size_t key = (flags.ignoreCase ? 1 : 0) | (flags.multiline ? 2 : 0) |
+                                (flags.dotAll ? 4 : 0);
+        // Instances may be handed to another thread: compile under a lock, read without one.
+        if (!m_ready[key].load(std::memory_order_acquire)) {
+            const std::lock_guard lock(m_compiling);
+            if (!m_ready[key].load(std::memory_order_relaxed)) {
+                m_programs[key] = regex::Compile(m_source, flags);
+                m_ready[key].store(true, std::memory_order_release);
+            }
+        }
+        return m_programs[key].get();
+    }
+
+private:
+    std::string m_source;
+    std::mutex m_compiling;
+    std::array<std::atomic<bool>, 8> m_ready{};
+    std::array<std::shared_ptr<const regex::Program>, 8> m_programs;
 };
 
 constexpr std::size_t kCacheSize = 16;
-thread_local std::vector<std::shared_ptr<const std::string>> t_sources;
-thread_local std::vector<CachedProgram> t_programs;
+thread_local std::vector<std::shared_ptr<PatternEntry>> t_patterns;
 // Scratch space for one search's captures, reused across instances.
 thread_local std::vector<int> t_captures;
 
-template <typename T>
-void moveToFront(std::vector<T>& items, std::size_t i) {
-    if (i == 0) return;
-    T item = std::move(items[i]);
-    items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));
-    items.insert(items.begin(), std::move(item));
-}
-
-std::shared_ptr<const std::string> internSource(std::string_view text) {
-    for (std::size_t i = 0; i < t_sources.size(); ++i) {
-        if (*t_sources[i] == text) {
-            moveToFront(t_sources, i);
-            return t_sources.front();
+std::shared_ptr<PatternEntry> internPattern(std::string_view text) {
+    for (std::size_t i = 0; i < t_patterns.size(); ++i) {
+        if (t_patterns[i]->source() == text) {
+            if (i > 0) std::rotate(t_patterns.begin(), t_patterns.begin() + i, t_patterns.begin() + i + 1);
+            return t_patterns.front();
         }
     }
-    auto source = std::make_shared<const std::string>(text);
-    t_sources.insert(t_sources.begin(), source);
-    if (t_sources.size() > kCacheSize) t_sources.pop_back();
-    return source;
-}
-
-std::shared_ptr<const regex::Program> compiled(const std::shared_ptr<const std::string>& source,
-                                               regex::Flags flags) {
-    const auto key = static_cast<std::uint8_t>((flags.ignoreCase ? 1 : 0) |
-                                               (flags.multiline ? 2 : 0) | (flags.dotAll ? 4 : 0));
-    for (std::size_t i = 0; i < t_programs.size(); ++i) {
-        const CachedProgram& entry = t_programs[i];
-        if (entry.flags == key && (entry.source == source || *entry.source == *source)) {
-            moveToFront(t_programs, i);
-            return t_programs.front().program;
-        }
-    }
-    CachedProgram entry{source, key, regex::Compile(*source, flags)};
-    t_programs.insert(t_programs.begin(), entry);
-    if (t_programs.size() > kCacheSize) t_programs.pop_back();
-    return entry.program;
+    auto entry = std::make_shared<PatternEntry>(text);
+    t_patterns.insert(t_patterns.begin(), entry);
+    if (t_patterns.size() > kCacheSize) t_patterns.pop_back();
+    return entry;
 }
 
 // Instances and match collections are made and dropped once per match: their memory is
@@ -153,10 +154,8 @@ class MatchCollection;
 
 class SubMatchesObject final : public Component {
 public:
-    void set(const MatchCollection* owner, std::size_t match) {
-        m_owner = owner;
-        m_match = match;
-    }
+    SubMatchesObject(const MatchCollection* owner, std::size_t match)
+        : m_owner(owner), m_match(match) {}
     DispatchId MemberId(std::string_view name) const override {
         return lookup({{"Count", kCount}, {"Item", kItem}}, name);
     }
@@ -164,23 +163,14 @@ public:
                           AutomationValue& result, const std::shared_ptr<Component>& self) override;
 
 private:
-    const MatchCollection* m_owner = nullptr;
-    std::size_t m_match = 0;
+    const MatchCollection* m_owner;
+    std::size_t m_match;
 };
 
 class MatchObject final : public Component {
 public:
-    void set(const MatchCollection* owner, std::size_t match, const std::vector<int>& captures) {
-        m_owner = owner;
-        m_match = match;
-        m_subMatches.set(owner, match);
-        if (captures.size() <= m_inline.size()) {
-            std::copy(captures.begin(), captures.end(), m_inline.begin());
-            m_extra.clear();
-        } else {
-            m_extra = captures;
-        }
-    }
+    MatchObject(const MatchCollection* owner, std::size_t match)
+        : m_owner(owner), m_match(match), m_subMatches(owner, match) {}
     DispatchId MemberId(std::string_view name) const override {
         return lookup({{"Value", kValue},
                        {"FirstIndex", kFirstIndex},
@@ -191,26 +181,19 @@ public:
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
                           AutomationValue& result, const std::shared_ptr<Component>& self) override;
 
-    // Byte bounds of group g (0 = the whole match); begin is -1 when it took no part.
-    std::pair<int, int> bounds(int g) const {
-        const int* b = m_extra.empty() ? m_inline.data() : m_extra.data();
-        return {b[g * 2], b[g * 2 + 1]};
-    }
-
 private:
-    const MatchCollection* m_owner = nullptr;
-    std::size_t m_match = 0;
+    const MatchCollection* m_owner;
+    std::size_t m_match;
     SubMatchesObject m_subMatches;
-    // Most patterns have few groups: their bounds live here, without an allocation.
-    std::array<int, 12> m_inline{};
-    std::vector<int> m_extra;
 };
 
 // Matches and their sub-match lists are parts of the collection: references to them share the
 // collection's count (aliasing the caller's reference), so handing one out allocates nothing.
+// A collection is made for every Execute, so its parts are built only as matches arrive.
 class MatchCollection final : public Component {
 public:
-    MatchCollection(std::string_view subject, int groups) : m_groups(groups) {
+    MatchCollection(std::string_view subject, int groups)
+        : m_groups(groups), m_stride(static_cast<std::size_t>(groups + 1) * 2) {
         if (subject.size() <= sizeof m_shortSubject) {
             std::copy(subject.begin(), subject.end(), m_shortSubject);
             m_subject = std::string_view(m_shortSubject, subject.size());
@@ -221,16 +204,37 @@ public:
     }
     MatchCollection(const MatchCollection&) = delete;
     MatchCollection& operator=(const MatchCollection&) = delete;
+    ~MatchCollection() override {
+        for (std::size_t i = 0; i < std::min(m_count, kInlineMatches); ++i) inlineMatch(i).~MatchObject();
+    }
 
     void add(const std::vector<int>& captures) {
-        if (m_count >= m_inline.size()) m_overflow.push_back(std::make_unique<MatchObject>());
-        match(m_count).set(this, m_count, captures);
+        const std::size_t offset = m_count * m_stride;
+        if (offset + m_stride <= m_inlineCaptures.size() && m_moreCaptures.empty()) {
+            std::copy_n(captures.begin(), m_stride, m_inlineCaptures.begin() + offset);
+        } else {
+            if (m_moreCaptures.empty()) {
+                m_moreCaptures.assign(m_inlineCaptures.begin(), m_inlineCaptures.begin() + offset);
+            }
+            m_moreCaptures.insert(m_moreCaptures.end(), captures.begin(),
+                                  captures.begin() + static_cast<std::ptrdiff_t>(m_stride));
+        }
+        if (m_count < kInlineMatches) {
+            new (&m_inlineMatches[m_count]) MatchObject(this, m_count);
+        } else {
+            m_moreMatches.push_back(std::make_unique<MatchObject>(this, m_count));
+        }
         ++m_count;
     }
 
     std::size_t matchCount() const { return m_count; }
     int groups() const { return m_groups; }
-    std::pair<int, int> bounds(std::size_t m, int g) const { return match(m).bounds(g); }
+    // Byte bounds of group g (0 = the whole match) of match m; begin is -1 when it took no part.
+    std::pair<int, int> bounds(std::size_t m, int g) const {
+        const int* b = (m_moreCaptures.empty() ? m_inlineCaptures.data() : m_moreCaptures.data()) +
+                       m * m_stride + static_cast<std::size_t>(g) * 2;
+        return {b[0], b[1]};
+    }
     std::string_view text(std::pair<int, int> b) const {
         if (b.first < 0 || b.second < b.first) return {};
         return m_subject.substr(static_cast<std::size_t>(b.first),
@@ -248,7 +252,7 @@ public:
         if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
         if (id == kCount) {
             if (!args.empty()) return ComponentError::BadParamCount;
-            result = AutomationValue(static_cast<std::int32_t>(matchCount()));
+            result.set(static_cast<std::int32_t>(matchCount()));
             return ComponentError::None;
         }
         if (id != kItem) return ComponentError::MemberNotFound;
@@ -259,29 +263,35 @@ public:
             return ComponentError::Exception;
         }
         // The match shares the collection's lifetime: no allocation per item.
-        result = AutomationValue(AutomationObject(
+        result.set(AutomationObject(
             std::shared_ptr<Component>(self, &match(static_cast<std::size_t>(index)))));
         return ComponentError::None;
     }
 
 private:
-    MatchObject& match(std::size_t i) {
-        return i < m_inline.size() ? m_inline[i] : *m_overflow[i - m_inline.size()];
+    static constexpr std::size_t kInlineMatches = 2;
+
+    MatchObject& inlineMatch(std::size_t i) {
+        return *std::launder(reinterpret_cast<MatchObject*>(&m_inlineMatches[i]));
     }
-    const MatchObject& match(std::size_t i) const {
-        return i < m_inline.size() ? m_inline[i] : *m_overflow[i - m_inline.size()];
+    MatchObject& match(std::size_t i) {
+        return i < kInlineMatches ? inlineMatch(i) : *m_moreMatches[i - kInlineMatches];
     }
 
-    // Subjects and match lists are short: both usually live inside the collection.
+    // Subjects, match lists and their bounds are short: all usually live inside the collection.
     char m_shortSubject[64];
     std::string m_longSubject;
     std::string_view m_subject;
     int m_groups;
-    std::array<MatchObject, 4> m_inline;
-    // Stable addresses while matches are added; an empty vector, unlike a deque, allocates
-    // nothing for the usual collection of a few matches.
-    std::vector<std::unique_ptr<MatchObject>> m_overflow;
+    std::size_t m_stride;  // ints of bounds per match
     std::size_t m_count = 0;
+    std::array<int, 16> m_inlineCaptures;
+    std::vector<int> m_moreCaptures;  // all bounds, once they outgrow the inline ones
+    struct alignas(MatchObject) MatchStorage {
+        unsigned char bytes[sizeof(MatchObject)];
+    };
+    std::array<MatchStorage, kInlineMatches> m_inlineMatches;
+    std::vector<std::unique_ptr<MatchObject>> m_moreMatches;
 };
 
 ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
@@ -293,14 +303,14 @@ ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
     const auto whole = m_owner->bounds(m_match, 0);
     switch (id) {
         case kValue:
-            result = AutomationValue(std::string(m_owner->text(whole)));
+            result.set(std::string(m_owner->text(whole)));
             break;
         case kFirstIndex:
-            result = AutomationValue(static_cast<std::int32_t>(
+            result.set(static_cast<std::int32_t>(
                 utf16Units(m_owner->subject().substr(0, static_cast<std::size_t>(whole.first)))));
             break;
         case kLength:
-            result = AutomationValue(static_cast<std::int32_t>(utf16Units(m_owner->text(whole))));
+            result.set(static_cast<std::int32_t>(utf16Units(m_owner->text(whole))));
             break;
         case kSubMatches:
             result =
@@ -319,7 +329,7 @@ ComponentError SubMatchesObject::Invoke(DispatchId id, InvokeKind kind,
     if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
     if (id == kCount) {
         if (!args.empty()) return ComponentError::BadParamCount;
-        result = AutomationValue(static_cast<std::int32_t>(m_owner->groups()));
+        result.set(static_cast<std::int32_t>(m_owner->groups()));
         return ComponentError::None;
     }
     if (id != kItem) return ComponentError::MemberNotFound;
@@ -383,20 +393,20 @@ private:
         if (kind != InvokeKind::PropertyPut) {
             if (!args.empty()) return ComponentError::BadParamCount;
             if (id == kPattern) {
-                result = AutomationValue(m_source ? *m_source : std::string());
+                result.set(m_pattern ? m_pattern->source() : std::string());
             } else {
-                result = AutomationValue(*flag(id));
+                result.set(*flag(id));
             }
             return ComponentError::None;
         }
         if (args.size() != 1) return ComponentError::BadParamCount;
         if (id == kPattern) {
             if (args[0].kind() == AutomationValue::Kind::Text) {
-                m_source = internSource(args[0].text());
+                m_pattern = internPattern(args[0].text());
             } else {
                 std::string text;
                 if (!args[0].toText(text)) return ComponentError::TypeMismatch;
-                m_source = internSource(text);
+                m_pattern = internPattern(text);
             }
             return ComponentError::None;
         }
@@ -419,9 +429,8 @@ private:
     }
 
     const regex::Program* program() {
-        if (!m_source) m_source = internSource("");
-        m_program = compiled(m_source, m_flags);
-        return m_program.get();
+        if (!m_pattern) m_pattern = internPattern("");
+        return m_pattern->program(m_flags);
     }
 
     // Runs the pattern over the subject, calling onMatch with each match's captures.
@@ -461,7 +470,7 @@ private:
         const auto error =
             each(*p, subject, [&](const std::vector<int>& captures) { collection->add(captures); });
         if (error != ComponentError::None) return error;
-        result = AutomationValue(AutomationObject(std::move(collection)));
+        result.set(AutomationObject(std::move(collection)));
         return ComponentError::None;
     }
 
@@ -478,7 +487,7 @@ private:
         bool aborted = false;
         const bool found = regex::Search(*p, subject, 0, t_captures, &aborted);
         if (aborted) return ComponentError::Exception;
-        result = AutomationValue(found);
+        result.set(found);
         return ComponentError::None;
     }
 
@@ -553,12 +562,11 @@ private:
         });
         if (error != ComponentError::None) return error;
         out.append(subject.substr(copied));
-        result = AutomationValue(std::move(out));
+        result.set(std::move(out));
         return ComponentError::None;
     }
 
-    std::shared_ptr<const std::string> m_source;
-    std::shared_ptr<const regex::Program> m_program;
+    std::shared_ptr<PatternEntry> m_pattern;  // keeps its programs alive for this instance
     regex::Flags m_flags;
     bool m_global = false;
 };

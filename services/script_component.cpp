@@ -537,19 +537,19 @@ private:
             if (!args.empty()) return ComponentError::BadParamCount;
             switch (id) {
                 case kLanguage:
-                    result = AutomationValue(m_language);
+                    result.set(m_language);
                     break;
                 case kTimeout:
-                    result = AutomationValue(m_timeout);
+                    result.set(m_timeout);
                     break;
                 case kState:
-                    result = AutomationValue(m_state);
+                    result.set(m_state);
                     break;
                 case kAllowUI:
-                    result = AutomationValue(m_allowUI);
+                    result.set(m_allowUI);
                     break;
                 default:
-                    result = AutomationValue(m_siteWindow);
+                    result.set(m_siteWindow);
                     break;
             }
             return ComponentError::None;
@@ -617,7 +617,7 @@ private:
             ExpressionParser parser(m_script, {}, 0);
             if (!parser.evaluate(text, value)) return ComponentError::Exception;
         }
-        result = AutomationValue(value);
+        result.set(value);
         return ComponentError::None;
     }
 
@@ -646,7 +646,7 @@ private:
         if (!ExpressionParser::invoke(m_script, name, values, 0, value)) {
             return ComponentError::Exception;
         }
-        result = AutomationValue(value);
+        result.set(value);
         return ComponentError::None;
     }
 
