@@ -1,8 +1,8 @@
 #include "services/regexp_component.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
-#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -61,8 +61,8 @@ public:
 
     // Null when the pattern does not compile.
     const regex::Program* program(regex::Flags flags) {
-        const std::size_t key = (flags.ignoreCase ? 1 : 0) | (flags.multiline ? 2 : 0) |
-                                (flags.dotAll ? 4 : 0);
+        const std::size_t key =
+            (flags.ignoreCase ? 1 : 0) | (flags.multiline ? 2 : 0) | (flags.dotAll ? 4 : 0);
         // Instances may be handed to another thread: compile under a lock, read without one.
         if (!m_ready[key].load(std::memory_order_acquire)) {
             const std::lock_guard lock(m_compiling);
@@ -89,7 +89,8 @@ thread_local std::vector<int> t_captures;
 std::shared_ptr<PatternEntry> internPattern(std::string_view text) {
     for (std::size_t i = 0; i < t_patterns.size(); ++i) {
         if (t_patterns[i]->source() == text) {
-            if (i > 0) std::rotate(t_patterns.begin(), t_patterns.begin() + i, t_patterns.begin() + i + 1);
+            if (i > 0)
+                std::rotate(t_patterns.begin(), t_patterns.begin() + i, t_patterns.begin() + i + 1);
             return t_patterns.front();
         }
     }
@@ -205,7 +206,8 @@ public:
     MatchCollection(const MatchCollection&) = delete;
     MatchCollection& operator=(const MatchCollection&) = delete;
     ~MatchCollection() override {
-        for (std::size_t i = 0; i < std::min(m_count, kInlineMatches); ++i) inlineMatch(i).~MatchObject();
+        for (std::size_t i = 0; i < std::min(m_count, kInlineMatches); ++i)
+            inlineMatch(i).~MatchObject();
     }
 
     void add(const std::vector<int>& captures) {
