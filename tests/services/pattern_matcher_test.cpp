@@ -157,6 +157,15 @@ TEST(PatternMatcher, PositionsFollowEachSubjectAndTheCaseRule) {
     EXPECT_EQ(position, 30);
     EXPECT_EQ(matcher.SubMatchText(5, 1, &position), "5+6");
     EXPECT_EQ(position, 26);
+    // More groups than fit inline, one of them taking no part.
+    ASSERT_TRUE(matcher.Match("(a)(x)?(b)(c)(d)(e)(f)(g)", "abcdefg-abcdefg"));
+    ASSERT_EQ(matcher.MatchCount(), 2);
+    EXPECT_EQ(matcher.SubMatchCount(), 8);
+    EXPECT_EQ(matcher.SubMatchText(2, 8, &position), "g");
+    EXPECT_EQ(position, 14);
+    EXPECT_EQ(matcher.SubMatchText(2, 2), "");
+    EXPECT_EQ(matcher.SubMatchText(1, 1, &position), "a");
+    EXPECT_EQ(position, 0);
 }
 
 TEST(PatternMatcher, EveryMatchIsAFreshInstanceAndCopiesKeepTheirResults) {
