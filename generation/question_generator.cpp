@@ -3,8 +3,6 @@
 #include <charconv>
 #include <ctime>
 
-#include "common/text.h"
-
 namespace suantiji {
 
 namespace {

@@ -313,8 +313,16 @@ AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
     return result;
 }
 
+namespace {
+
+std::span<const AutomationArgument> spanOf(AutomationObject::Arguments args) {
+    return {args.begin(), args.size()};
+}
+
+}  // namespace
+
 AutomationValue AutomationObject::Invoke(Member member, InvokeKind kind, Arguments args) const {
-    return InvokeSpan(member, kind, std::span<const Argument>(args.begin(), args.size()));
+    return InvokeSpan(member, kind, spanOf(args));
 }
 
 namespace {
@@ -357,12 +365,6 @@ AutomationObject asObject(AutomationValue&& value) {
     return value.takeObject();
 }
 
-}  // namespace
-
-namespace {
-std::span<const AutomationArgument> spanOf(AutomationObject::Arguments args) {
-    return {args.begin(), args.size()};
-}
 }  // namespace
 
 std::string AutomationObject::GetText(Member member, Arguments args) const {

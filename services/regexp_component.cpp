@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -194,7 +193,9 @@ private:
 class MatchCollection final : public Component {
 public:
     MatchCollection(std::string_view subject, int groups)
-        : m_groups(groups), m_stride(static_cast<std::size_t>(groups + 1) * 2) {
+        : m_groups(groups),
+          m_stride(static_cast<std::size_t>(groups + 1) * 2),
+          m_inlineMatches{MatchObject(this, 0), MatchObject(this, 1)} {
         if (subject.size() <= sizeof m_shortSubject) {
             std::copy(subject.begin(), subject.end(), m_shortSubject);
             m_subject = std::string_view(m_shortSubject, subject.size());
@@ -205,10 +206,6 @@ public:
     }
     MatchCollection(const MatchCollection&) = delete;
     MatchCollection& operator=(const MatchCollection&) = delete;
-    ~MatchCollection() override {
-        for (std::size_t i = 0; i < std::min(m_count, kInlineMatches); ++i)
-            inlineMatch(i).~MatchObject();
-    }
 
     void add(const std::vector<int>& captures) {
         const std::size_t offset = m_count * m_stride;
@@ -221,9 +218,7 @@ public:
             m_moreCaptures.insert(m_moreCaptures.end(), captures.begin(),
                                   captures.begin() + static_cast<std::ptrdiff_t>(m_stride));
         }
-        if (m_count < kInlineMatches) {
-            new (&m_inlineMatches[m_count]) MatchObject(this, m_count);
-        } else {
+        if (m_count >= kInlineMatches) {
             m_moreMatches.push_back(std::make_unique<MatchObject>(this, m_count));
         }
         ++m_count;
@@ -273,11 +268,8 @@ public:
 private:
     static constexpr std::size_t kInlineMatches = 2;
 
-    MatchObject& inlineMatch(std::size_t i) {
-        return *std::launder(reinterpret_cast<MatchObject*>(&m_inlineMatches[i]));
-    }
     MatchObject& match(std::size_t i) {
-        return i < kInlineMatches ? inlineMatch(i) : *m_moreMatches[i - kInlineMatches];
+        return i < kInlineMatches ? m_inlineMatches[i] : *m_moreMatches[i - kInlineMatches];
     }
 
     // Subjects, match lists and their bounds are short: all usually live inside the collection.
@@ -289,10 +281,8 @@ private:
     std::size_t m_count = 0;
     std::array<int, 16> m_inlineCaptures;
     std::vector<int> m_moreCaptures;  // all bounds, once they outgrow the inline ones
-    struct alignas(MatchObject) MatchStorage {
-        unsigned char bytes[sizeof(MatchObject)];
-    };
-    std::array<MatchStorage, kInlineMatches> m_inlineMatches;
+    // The first matches cost a few pointer stores each, so they are always there.
+    std::array<MatchObject, kInlineMatches> m_inlineMatches;
     std::vector<std::unique_ptr<MatchObject>> m_moreMatches;
 };
 
