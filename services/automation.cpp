@@ -11,7 +11,6 @@ namespace suantiji {
 
 namespace {
 
-thread_local int t_lastError = 0;
 thread_local int t_comInitCount = 0;
 
 constexpr std::array<const char*, 19> kErrorTexts{
@@ -61,9 +60,7 @@ constexpr const char* kFalseText = "0";
 
 }  // namespace
 
-int LastComponentError() { return t_lastError; }
-
-void SetLastComponentError(ComponentError error) { t_lastError = static_cast<int>(error); }
+thread_local constinit int detail::t_lastComponentError = 0;
 
 std::string ComponentErrorText(int code) {
     if (code > 0 || -code >= static_cast<int>(kErrorTexts.size())) return {};
@@ -193,7 +190,7 @@ const AutomationObject& AutomationObject::Argument::object() const {
     return m_kind == Kind::Object && m_object != nullptr ? *m_object : empty;
 }
 
-bool AutomationObject::Argument::toText(std::string& out) const {
+bool AutomationObject::Argument::convertToText(std::string& out) const {
     switch (m_kind) {
         case Kind::Empty:
             out.clear();
@@ -238,7 +235,7 @@ bool AutomationObject::Argument::toNumber(double& out) const {
     return false;
 }
 
-bool AutomationObject::Argument::toTruth(bool& out) const {
+bool AutomationObject::Argument::convertToTruth(bool& out) const {
     switch (m_kind) {
         case Kind::Empty:
             out = false;
@@ -260,11 +257,7 @@ bool AutomationObject::Argument::toTruth(bool& out) const {
     return false;
 }
 
-bool AutomationObject::Argument::toInteger(std::int32_t& out) const {
-    if (m_kind == Kind::Integer) {
-        out = m_integer;
-        return true;
-    }
+bool AutomationObject::Argument::convertToInteger(std::int32_t& out) const {
     double number = 0;
     if (!toNumber(number)) return false;
     number = std::trunc(number);
@@ -290,36 +283,9 @@ DispatchId AutomationObject::MemberId(std::string_view name) const {
     return id;
 }
 
-DispatchId AutomationObject::resolve(const Member& member) const {
-    return member.byName() ? m_component->MemberId(member.name()) : member.id();
+DispatchId detail::ResolveMemberName(Component& component, std::string_view name) {
+    return component.MemberId(name);
 }
-
-AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
-                                             std::span<const Argument> args) const {
-    AutomationValue result;
-    if (m_component == nullptr) {
-        SetLastComponentError(ComponentError::EmptyObject);
-        return result;
-    }
-    const DispatchId id = resolve(member);
-    if (id == kUnknownMember) {
-        SetLastComponentError(ComponentError::UnknownName);
-        return result;
-    }
-    const ComponentError error = m_component->Invoke(id, kind, args, result, m_component);
-    SetLastComponentError(error);
-    // One returned object throughout, so the result is built in place and never moved.
-    if (error != ComponentError::None && !result.isEmpty()) result = AutomationValue();
-    return result;
-}
-
-namespace {
-
-std::span<const AutomationArgument> spanOf(AutomationObject::Arguments args) {
-    return {args.begin(), args.size()};
-}
-
-}  // namespace
 
 AutomationValue AutomationObject::Invoke(Member member, InvokeKind kind, Arguments args) const {
     return InvokeSpan(member, kind, spanOf(args));
@@ -330,7 +296,6 @@ namespace {
 template <typename T, typename Convert>
 T convertResult(const AutomationValue& value, Convert convert) {
     T out{};
-    if (LastComponentError() != 0) return out;
     if (!convert(value, out)) {
         SetLastComponentError(ComponentError::ResultMismatch);
         return T{};
@@ -338,71 +303,21 @@ T convertResult(const AutomationValue& value, Convert convert) {
     return out;
 }
 
-std::string asText(AutomationValue&& value) {
-    if (LastComponentError() != 0) return {};
-    // The common case moves the member's text instead of copying it.
-    if (std::string* text = value.text()) return std::move(*text);
+}  // namespace
+
+std::string detail::ConvertToText(const AutomationValue& value) {
     return convertResult<std::string>(
         value, [](const AutomationValue& v, std::string& out) { return v.toText(out); });
 }
 
-double asNumber(const AutomationValue& value) {
+double detail::ConvertToNumber(const AutomationValue& value) {
     return convertResult<double>(
         value, [](const AutomationValue& v, double& out) { return v.toNumber(out); });
 }
 
-bool asTruth(const AutomationValue& value) {
+bool detail::ConvertToTruth(const AutomationValue& value) {
     return convertResult<bool>(value,
                                [](const AutomationValue& v, bool& out) { return v.toTruth(out); });
-}
-
-AutomationObject asObject(AutomationValue&& value) {
-    if (LastComponentError() != 0) return {};
-    if (value.kind() != AutomationValue::Kind::Object) {
-        SetLastComponentError(ComponentError::ResultMismatch);
-        return {};
-    }
-    return value.takeObject();
-}
-
-}  // namespace
-
-std::string AutomationObject::GetText(Member member, Arguments args) const {
-    return asText(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
-}
-double AutomationObject::GetNumber(Member member, Arguments args) const {
-    return asNumber(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
-}
-bool AutomationObject::GetTruth(Member member, Arguments args) const {
-    return asTruth(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
-}
-AutomationObject AutomationObject::GetObject(Member member, Arguments args) const {
-    return asObject(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
-}
-AutomationValue AutomationObject::GetValue(Member member, Arguments args) const {
-    return InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args));
-}
-std::string AutomationObject::CallText(Member member, Arguments args) const {
-    return asText(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
-}
-std::string AutomationObject::CallTextSpan(Member member, std::span<const Argument> args) const {
-    return asText(InvokeSpan(member, InvokeKind::Method, args));
-}
-double AutomationObject::CallNumber(Member member, Arguments args) const {
-    return asNumber(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
-}
-bool AutomationObject::CallTruth(Member member, Arguments args) const {
-    return asTruth(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
-}
-AutomationObject AutomationObject::CallObject(Member member, Arguments args) const {
-    return asObject(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
-}
-AutomationValue AutomationObject::CallValue(Member member, Arguments args) const {
-    return InvokeSpan(member, InvokeKind::Method, spanOf(args));
-}
-bool AutomationObject::Put(Member member, const Argument& value) const {
-    InvokeSpan(member, InvokeKind::PropertyPut, std::span<const Argument>(&value, 1));
-    return LastComponentError() == 0;
 }
 
 // --- registry ---

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -39,9 +38,16 @@ enum class ComponentError : int {
     Other = -18,
 };
 
+namespace detail {
+// Read and written on every member call, so callers reach it directly.
+extern thread_local constinit int t_lastComponentError;
+}  // namespace detail
+
 // The code of the calling thread's latest member call.
-int LastComponentError();
-void SetLastComponentError(ComponentError error);
+inline int LastComponentError() { return detail::t_lastComponentError; }
+inline void SetLastComponentError(ComponentError error) {
+    detail::t_lastComponentError = static_cast<int>(error);
+}
 // The user-facing text of a code; empty for 0 and for codes outside the table.
 std::string ComponentErrorText(int code);
 
@@ -99,29 +105,30 @@ public:
     class Argument;
     using Arguments = std::initializer_list<Argument>;
 
-    // The raw call: the member's result as it comes back, or empty after a failure.
+    // The raw call: the member's result as it comes back, or empty after a failure. Inline,
+    // since every property of every match goes through it.
     AutomationValue Invoke(Member member, InvokeKind kind, Arguments args = {}) const;
-    AutomationValue InvokeSpan(Member member, InvokeKind kind,
-                               std::span<const Argument> args) const;
+    inline AutomationValue InvokeSpan(Member member, InvokeKind kind,
+                                      std::span<const Argument> args) const;
 
     // Property reads and method calls converted to the requested kind. Any failure gives the
     // kind's empty value (empty text, 0, false, empty object).
-    std::string GetText(Member member, Arguments args = {}) const;
-    double GetNumber(Member member, Arguments args = {}) const;
-    bool GetTruth(Member member, Arguments args = {}) const;
-    AutomationObject GetObject(Member member, Arguments args = {}) const;
-    AutomationValue GetValue(Member member, Arguments args = {}) const;
-    std::string CallText(Member member, Arguments args = {}) const;
-    std::string CallTextSpan(Member member, std::span<const Argument> args) const;
-    double CallNumber(Member member, Arguments args = {}) const;
-    bool CallTruth(Member member, Arguments args = {}) const;
-    AutomationObject CallObject(Member member, Arguments args = {}) const;
-    AutomationValue CallValue(Member member, Arguments args = {}) const;
+    inline std::string GetText(Member member, Arguments args = {}) const;
+    inline double GetNumber(Member member, Arguments args = {}) const;
+    inline bool GetTruth(Member member, Arguments args = {}) const;
+    inline AutomationObject GetObject(Member member, Arguments args = {}) const;
+    inline AutomationValue GetValue(Member member, Arguments args = {}) const;
+    inline std::string CallText(Member member, Arguments args = {}) const;
+    inline std::string CallTextSpan(Member member, std::span<const Argument> args) const;
+    inline double CallNumber(Member member, Arguments args = {}) const;
+    inline bool CallTruth(Member member, Arguments args = {}) const;
+    inline AutomationObject CallObject(Member member, Arguments args = {}) const;
+    inline AutomationValue CallValue(Member member, Arguments args = {}) const;
     // Writes a property; true when LastComponentError is 0 afterwards.
-    bool Put(Member member, const Argument& value) const;
+    inline bool Put(Member member, const Argument& value) const;
 
 private:
-    DispatchId resolve(const Member& member) const;
+    static inline std::span<const Argument> spanOf(Arguments args);
 
     std::shared_ptr<Component> m_component;
 };
@@ -188,13 +195,30 @@ public:
     bool truth() const { return m_kind == Kind::Truth && m_truth; }
     const AutomationObject& object() const;
 
-    bool toText(std::string& out) const;
+    // The kind's own value is taken inline; other kinds are converted out of line.
+    bool toText(std::string& out) const {
+        if (m_kind != Kind::Text) return convertToText(out);
+        out.assign(m_text);
+        return true;
+    }
     bool toNumber(double& out) const;
-    bool toTruth(bool& out) const;
+    bool toTruth(bool& out) const {
+        if (m_kind != Kind::Truth) return convertToTruth(out);
+        out = m_truth;
+        return true;
+    }
     // Integers from any numeric kind, truncated toward zero.
-    bool toInteger(std::int32_t& out) const;
+    bool toInteger(std::int32_t& out) const {
+        if (m_kind != Kind::Integer) return convertToInteger(out);
+        out = m_integer;
+        return true;
+    }
 
 private:
+    bool convertToText(std::string& out) const;
+    bool convertToTruth(bool& out) const;
+    bool convertToInteger(std::int32_t& out) const;
+
     Kind m_kind = Kind::Empty;
     // Only the member of the kind is set: an argument is built for every call.
     union {
@@ -222,7 +246,7 @@ public:
 // Creates components from ProgIDs (compared without regard to case).
 class ComponentRegistry {
 public:
-    using Factory = std::function<std::shared_ptr<Component>()>;
+    using Factory = std::shared_ptr<Component> (*)();
 
     // Resolving a ProgID to its class once spares the name comparison on every creation.
     using ClassId = std::size_t;
@@ -243,5 +267,105 @@ private:
 
 // Lower-case ASCII comparison used for member names and ProgIDs.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// --- the call path ---
+
+namespace detail {
+// Out of line: a call by name, and results of another kind than the one asked for.
+DispatchId ResolveMemberName(Component& component, std::string_view name);
+std::string ConvertToText(const AutomationValue& value);
+double ConvertToNumber(const AutomationValue& value);
+bool ConvertToTruth(const AutomationValue& value);
+
+inline std::string AsText(AutomationValue&& value) {
+    if (LastComponentError() != 0) return {};
+    if (std::string* text = value.text()) return std::move(*text);
+    return ConvertToText(value);
+}
+inline double AsNumber(const AutomationValue& value) {
+    if (LastComponentError() != 0) return 0;
+    if (const std::int32_t* integer = value.integer()) return *integer;
+    if (const double* number = value.number()) return *number;
+    return ConvertToNumber(value);
+}
+inline bool AsTruth(const AutomationValue& value) {
+    if (LastComponentError() != 0) return false;
+    if (const bool* truth = value.truth()) return *truth;
+    return ConvertToTruth(value);
+}
+inline AutomationObject AsObject(AutomationValue&& value) {
+    if (LastComponentError() != 0) return {};
+    if (value.kind() != AutomationValue::Kind::Object) {
+        SetLastComponentError(ComponentError::ResultMismatch);
+        return {};
+    }
+    return value.takeObject();
+}
+}  // namespace detail
+
+inline std::span<const AutomationArgument> AutomationObject::spanOf(Arguments args) {
+    return {args.begin(), args.size()};
+}
+
+inline AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind kind,
+                                                    std::span<const Argument> args) const {
+    AutomationValue result;
+    Component* const component = m_component.get();
+    if (component == nullptr) [[unlikely]] {
+        SetLastComponentError(ComponentError::EmptyObject);
+        return result;
+    }
+    const DispatchId id =
+        member.byName() ? detail::ResolveMemberName(*component, member.name()) : member.id();
+    if (id == kUnknownMember) [[unlikely]] {
+        SetLastComponentError(ComponentError::UnknownName);
+        return result;
+    }
+    const ComponentError error = component->Invoke(id, kind, args, result, m_component);
+    SetLastComponentError(error);
+    // One returned object throughout, so the result is built in place and never moved.
+    if (error != ComponentError::None && !result.isEmpty()) [[unlikely]]
+        result = AutomationValue();
+    return result;
+}
+
+inline std::string AutomationObject::GetText(Member member, Arguments args) const {
+    return detail::AsText(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
+}
+inline double AutomationObject::GetNumber(Member member, Arguments args) const {
+    return detail::AsNumber(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
+}
+inline bool AutomationObject::GetTruth(Member member, Arguments args) const {
+    return detail::AsTruth(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
+}
+inline AutomationObject AutomationObject::GetObject(Member member, Arguments args) const {
+    return detail::AsObject(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
+}
+inline AutomationValue AutomationObject::GetValue(Member member, Arguments args) const {
+    return InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args));
+}
+inline std::string AutomationObject::CallText(Member member, Arguments args) const {
+    return detail::AsText(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
+}
+inline std::string AutomationObject::CallTextSpan(Member member,
+                                                  std::span<const Argument> args) const {
+    return detail::AsText(InvokeSpan(member, InvokeKind::Method, args));
+}
+inline double AutomationObject::CallNumber(Member member, Arguments args) const {
+    return detail::AsNumber(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
+}
+inline bool AutomationObject::CallTruth(Member member, Arguments args) const {
+    return detail::AsTruth(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
+}
+inline AutomationObject AutomationObject::CallObject(Member member, Arguments args) const {
+    return detail::AsObject(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
+}
+inline AutomationValue AutomationObject::CallValue(Member member, Arguments args) const {
+    return InvokeSpan(member, InvokeKind::Method, spanOf(args));
+}
+inline bool AutomationObject::Put(Member member, const Argument& value) const {
+    InvokeSpan(member, InvokeKind::PropertyPut, std::span<const Argument>(&value, std::size_t{1}));
+    return LastComponentError() == 0;
+}
 
 }  // namespace suantiji

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "common/text.h"
 #include "services/regexp_component.h"
@@ -18,10 +20,16 @@ bool hasAsciiLetter(std::string_view text) {
 }
 
 bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    // Eight bytes at a time: subjects are checked for every match that reports a position.
+    std::size_t i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
     }
-    return true;
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080ULL) == 0;
 }
 
 }  // namespace
@@ -69,7 +77,7 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
         // Calls on the empty object leave the failure code behind.
         m_regex.Put("Pattern", pattern);
         m_subject = std::string(subject);
-        m_subjectAscii = isAscii(subject);
+        m_subjectAscii = AsciiState::Unknown;
         return false;
     }
     m_regex.Put(id(m_ids.ignoreCase, m_regex, "IgnoreCase"), !caseSensitive);
@@ -86,7 +94,7 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
     } else {
         m_subject.emplace(subject);
     }
-    m_subjectAscii = isAscii(subject);
+    m_subjectAscii = AsciiState::Unknown;
     m_matches = m_regex.CallObject(id(m_ids.execute, m_regex, "Execute"), {*m_subject});
     return !m_matches.IsEmpty();
 }
@@ -113,8 +121,11 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
     std::size_t from = 0;
     if (k > 0) {
         const auto index = static_cast<std::size_t>(k);
-        from = m_subjectAscii ? std::min(index, subject.size())
-                              : Utf16IndexToByteOffset(subject, index);
+        if (m_subjectAscii == AsciiState::Unknown) {
+            m_subjectAscii = isAscii(subject) ? AsciiState::Ascii : AsciiState::Other;
+        }
+        from = m_subjectAscii == AsciiState::Ascii ? std::min(index, subject.size())
+                                                   : Utf16IndexToByteOffset(subject, index);
     }
     if (text.empty()) return from < subject.size() ? 0 : -2;
     // Without letters in the sought text, ignoring case changes nothing: the plain search does.

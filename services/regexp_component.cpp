@@ -305,8 +305,7 @@ ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
             result.set(static_cast<std::int32_t>(utf16Units(m_owner->text(whole))));
             break;
         case kSubMatches:
-            result =
-                AutomationValue(AutomationObject(std::shared_ptr<Component>(self, &m_subMatches)));
+            result.set(AutomationObject(std::shared_ptr<Component>(self, &m_subMatches)));
             break;
         default:
             return ComponentError::MemberNotFound;
@@ -331,7 +330,11 @@ ComponentError SubMatchesObject::Invoke(DispatchId id, InvokeKind kind,
     if (index < 0 || index >= m_owner->groups()) return ComponentError::Exception;
     const auto b = m_owner->bounds(m_match, index + 1);
     // A group that took no part is empty, not an empty text.
-    result = b.first < 0 ? AutomationValue() : AutomationValue(std::string(m_owner->text(b)));
+    if (b.first >= 0) {
+        result.set(std::string(m_owner->text(b)));
+    } else {
+        result.set(std::monostate());
+    }
     return ComponentError::None;
 }
 
