@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace suantiji {
 namespace {
@@ -124,6 +126,86 @@ TEST(Evaluate, WholeAndFractionalResultsMatchExactArithmetic) {
         }
     }
     EXPECT_GT(wholes, 1000);
+}
+
+// Candidates of the generator's form take a shorter road than other texts; a leading blank
+// sends the same text the general way. Both must give the very same double (or both fail).
+TEST(Evaluate, GeneratorFormGivesTheSameBitsAsTheGeneralWay) {
+    ExpressionEvaluator evaluator;
+    const AutomationObject engine = evaluator.EngineObject();
+    auto bits = [&engine](const std::string& text, bool& ok) {
+        const AutomationValue value = engine.CallValue("Eval", {text});
+        ok = LastComponentError() == 0;
+        double number = 0;
+        if (ok) {
+            EXPECT_TRUE(value.toNumber(number)) << text;
+        }
+        std::uint64_t out = 0;
+        std::memcpy(&out, &number, sizeof out);
+        return out;
+    };
+    auto same = [&bits](const std::string& text) {
+        bool plainOk = false;
+        bool generalOk = false;
+        const std::uint64_t plain = bits(text, plainOk);
+        const std::uint64_t general = bits(" " + text, generalOk);
+        EXPECT_EQ(plainOk, generalOk) << text;
+        if (plainOk && generalOk) {
+            EXPECT_EQ(plain, general) << text;
+        }
+    };
+    std::uint64_t state = 99;
+    auto next = [&state](int n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    };
+    const char ops[] = {'+', '-', '*', '/'};
+    for (int i = 0; i < 20000; ++i) {
+        const int count = 2 + next(8);
+        std::string text;
+        bool open = false;
+        for (int k = 0; k < count; ++k) {
+            if (k > 0) text += ops[next(4)];
+            // Brackets around a sum or difference of two, as the generator places them.
+            if (!open && k + 1 < count && next(3) == 0) {
+                text += '(';
+                open = true;
+                text += std::to_string(1 + next(100000));
+                text += "+-"[next(2)];
+                continue;
+            }
+            text += std::to_string(1 + next(i % 2 == 0 ? 100 : 99999));
+            if (open) {
+                text += ')';
+                open = false;
+            }
+        }
+        same(text);
+    }
+    // Texts at and beyond the edges of the form.
+    for (const char* text : {"1",
+                             "(1)",
+                             "((2+3))*4",
+                             "1+",
+                             "(1+2",
+                             "1+2)",
+                             ")",
+                             "()",
+                             "",
+                             "1234567890123456+1",
+                             "123456789012345*10",
+                             "1.5+2",
+                             "1e3*2",
+                             "2*-3",
+                             "+2",
+                             "17%5",
+                             "2**3",
+                             "1/0",
+                             "0/0",
+                             "(((((((((((((((((((((((((((((((((1)))))))))))))))))))))))))))))))))",
+                             "9-(8-(7-6))"}) {
+        same(text);
+    }
 }
 
 TEST(Evaluate, FailuresGiveEmptyTextAndACode) {
