@@ -26,7 +26,9 @@ bool roundedDigits(double a, char* digits, int& exponent) {
                                              1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                                              1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         if (!(a >= kBounds[0] && a < kBounds[20])) return false;
-        int e = 14;
+        // Answers mostly lie between 0.01 and 1000: start the search at 10^0.
+        int e = 0;
+        while (e < 14 && a >= kBounds[e + 6]) ++e;
         while (e > -5 && a < kBounds[e + 5]) --e;
         // Exact powers and a product off by less than 1e-4: only a fraction near one half
         // leaves the rounding open.
@@ -40,10 +42,18 @@ bool roundedDigits(double a, char* digits, int& exponent) {
             whole /= 10;
             ++e;
         }
-        for (int i = 14; i >= 0; --i) {
-            digits[i] = static_cast<char>('0' + whole % 10);
-            whole /= 10;
+        // Two digits per division.
+        static constexpr char kPairs[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
+        for (int i = 14; i > 0; i -= 2) {
+            const auto pair = static_cast<std::size_t>(whole % 100) * 2;
+            whole /= 100;
+            digits[i - 1] = kPairs[pair];
+            digits[i] = kPairs[pair + 1];
         }
+        digits[0] = static_cast<char>('0' + whole);
         exponent = e;
         return true;
     }
