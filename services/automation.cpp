@@ -306,6 +306,11 @@ T convertResult(const AutomationValue& value, Convert convert) {
 }  // namespace
 
 std::string detail::ConvertToText(const AutomationValue& value) {
+    // Evaluation results: built straight from the digits.
+    if (const double* number = value.number()) {
+        char buffer[kNumberTextCapacity];
+        return std::string(buffer, FormatNumber(*number, buffer));
+    }
     return convertResult<std::string>(
         value, [](const AutomationValue& v, std::string& out) { return v.toText(out); });
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -42,7 +43,15 @@ bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 std::size_t utf16Units(std::string_view text) {
     std::size_t units = 0;
-    for (char c : text) {
+    std::size_t i = 0;
+    // ASCII runs eight bytes at a time: every match's FirstIndex counts its whole prefix.
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & 0x8080808080808080ULL) != 0) break;
+        units += 8;
+    }
+    for (char c : text.substr(i)) {
         const auto b = static_cast<unsigned char>(c);
         if (!isContinuationByte(c)) ++units;
         if (b >= 0xF0) ++units;  // beyond the basic plane: a surrogate pair

@@ -231,10 +231,15 @@ bool evaluatePlain(std::string_view text, double& result) {
             continue;
         }
         const char* const start = p;
-        std::uint64_t whole = 0;
-        while (p != end && isDigit(*p)) whole = whole * 10 + static_cast<unsigned>(*p++ - '0');
-        if (p == start || p - start > 15) return false;
-        auto value = static_cast<double>(whole);
+        auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
+        if (digit > 9) return false;
+        std::uint64_t whole = digit;
+        while (++p != end && (digit = static_cast<unsigned char>(*p) - 48u) <= 9) {
+            whole = whole * 10 + digit;
+        }
+        if (p - start > 15) return false;
+        // Below 10^15: as a signed value it converts to double exactly, in one instruction.
+        auto value = static_cast<double>(static_cast<std::int64_t>(whole));
         while (true) {
             switch (level->mulOp) {
                 case 0:
