@@ -1033,10 +1033,10 @@ bool linearSearch(const Program& p, std::string_view subject, std::size_t start,
     // A failed attempt that began a run of the first step's characters fails from anywhere
     // inside that run too: the run ends at the same place and the rest is the same.
     const bool skipRun = lead.slot < 0 && lead.min >= 1 && lead.max == INT_MAX;
+    // A successful attempt writes every slot (no group here can be skipped), so the slots a
+    // failed one wrote need clearing only when the whole search fails.
     auto attempt = [&](std::size_t pos, std::size_t& firstEnd) {
-        if (linearMatchAt(p, subject, pos, captures, firstEnd)) return true;
-        std::fill(captures.begin(), captures.end(), -1);
-        return false;
+        return linearMatchAt(p, subject, pos, captures, firstEnd);
     };
     if (skipRun && p.linearFollow >= 0) {
         // Every match is a run of the first step's characters ended by one the next step takes:
@@ -1121,8 +1121,10 @@ bool Search(const Program& program, std::string_view subject, std::size_t start,
     if (program.linear.empty())
         return SearchByBacktracking(program, subject, start, captures, aborted);
     if (aborted != nullptr) *aborted = false;
-    captures.assign(static_cast<std::size_t>(program.groups + 1) * 2, -1);
-    return linearSearch(program, subject, start, captures);
+    captures.resize(static_cast<std::size_t>(program.groups + 1) * 2);
+    if (linearSearch(program, subject, start, captures)) return true;
+    std::fill(captures.begin(), captures.end(), -1);
+    return false;
 }
 
 bool SearchByBacktracking(const Program& program, std::string_view subject, std::size_t start,
