@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-dir=$(scripts/build.sh --werror "$@" | tail -n 1)
+dir=$(scripts/build.sh --werror "$@")
 # Tests see the user's default printer as CUPS sets it, not one chosen by the environment.
 unset PRINTER LPDEST
 scripts/test-printer.sh start

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds into a build folder. Usage: scripts/build.sh [--sanitize] [--werror]
+# Configures and builds into a build folder and prints its name.
+# Usage: scripts/build.sh [--sanitize] [--werror]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,7 @@ for a in "$@"; do
         *) echo "usage: $0 [--sanitize] [--werror]" >&2; exit 2 ;;
     esac
 done
+# Progress and errors go to stderr, so callers that take the folder name still show them.
 cmake -S . -B "$dir" "${args[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+cmake --build "$dir" -j "$(nproc)" >&2
 echo "$dir"

@@ -324,8 +324,9 @@ inline AutomationValue AutomationObject::InvokeSpan(Member member, InvokeKind ki
     const ComponentError error = component->Invoke(id, kind, args, result, m_component);
     SetLastComponentError(error);
     // One returned object throughout, so the result is built in place and never moved.
-    if (error != ComponentError::None && !result.isEmpty()) [[unlikely]]
-        result = AutomationValue();
+    if (error != ComponentError::None && !result.isEmpty()) [[unlikely]] {
+        result.set(std::monostate());
+    }
     return result;
 }
 

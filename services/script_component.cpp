@@ -697,7 +697,7 @@ private:
             bool blank = true;
             for (char c : text) blank = blank && isBlank(c);
             if (blank) {
-                result = AutomationValue();
+                result.set(std::monostate());
                 return ComponentError::None;
             }
             ExpressionParser parser(m_script, {}, 0);
