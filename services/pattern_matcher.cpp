@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
 #include "common/text.h"
 #include "services/regexp_component.h"
@@ -17,19 +15,6 @@ bool hasAsciiLetter(std::string_view text) {
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
     }
     return false;
-}
-
-bool isAscii(std::string_view text) {
-    // Eight bytes at a time: subjects are checked for every match that reports a position.
-    std::size_t i = 0;
-    std::uint64_t high = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, 8);
-        high |= word;
-    }
-    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-    return (high & 0x8080808080808080ULL) == 0;
 }
 
 }  // namespace
@@ -122,7 +107,7 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
     if (k > 0) {
         const auto index = static_cast<std::size_t>(k);
         if (m_subjectAscii == AsciiState::Unknown) {
-            m_subjectAscii = isAscii(subject) ? AsciiState::Ascii : AsciiState::Other;
+            m_subjectAscii = IsAscii(subject) ? AsciiState::Ascii : AsciiState::Other;
         }
         from = m_subjectAscii == AsciiState::Ascii ? std::min(index, subject.size())
                                                    : Utf16IndexToByteOffset(subject, index);

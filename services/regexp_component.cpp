@@ -42,16 +42,10 @@ DispatchId lookup(MemberTable table, std::string_view name) {
 bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 std::size_t utf16Units(std::string_view text) {
+    // Every match's FirstIndex counts its whole prefix, which is nearly always ASCII.
+    if (IsAscii(text)) return text.size();
     std::size_t units = 0;
-    std::size_t i = 0;
-    // ASCII runs eight bytes at a time: every match's FirstIndex counts its whole prefix.
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, 8);
-        if ((word & 0x8080808080808080ULL) != 0) break;
-        units += 8;
-    }
-    for (char c : text.substr(i)) {
+    for (char c : text) {
         const auto b = static_cast<unsigned char>(c);
         if (!isContinuationByte(c)) ++units;
         if (b >= 0xF0) ++units;  // beyond the basic plane: a surrogate pair
@@ -594,5 +588,18 @@ std::size_t Utf16IndexToByteOffset(std::string_view text, std::size_t index) {
 }
 
 std::size_t Utf16Length(std::string_view text) { return utf16Units(text); }
+
+bool IsAscii(std::string_view text) {
+    // Eight bytes at a time.
+    std::size_t i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080ULL) == 0;
+}
 
 }  // namespace suantiji

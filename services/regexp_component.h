@@ -17,5 +17,7 @@ std::shared_ptr<Component> CreateRegExpComponent();
 // Byte offset in UTF-8 `text` of the given UTF-16 unit index (the text's size when beyond).
 std::size_t Utf16IndexToByteOffset(std::string_view text, std::size_t index);
 std::size_t Utf16Length(std::string_view text);
+// True when every byte is below 0x80: byte offsets then equal UTF-16 indexes.
+bool IsAscii(std::string_view text);
 
 }  // namespace suantiji
