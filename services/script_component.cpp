@@ -93,6 +93,32 @@ public:
     }
 };
 
+// A factor joining its term, and a finished term joining its sum (op 0: the first of each).
+// Both arithmetic paths below go through these, so they round alike by construction.
+double applyFactor(char op, double term, double value) {
+    switch (op) {
+        case 0:
+            return value;
+        case '*':
+            return term * value;
+        case '/':
+            return term / value;
+        default:
+            return std::fmod(term, value);
+    }
+}
+
+double applyTerm(char op, double sum, double term) {
+    switch (op) {
+        case 0:
+            return term;
+        case '+':
+            return sum + term;
+        default:
+            return sum - term;
+    }
+}
+
 // The common case without recursion: numbers, + - * / %, signs and parentheses. The operations
 // happen in the same order as in ExpressionParser, so results are identical. Returns false
 // when the text needs the full parser (names, calls) or is not well formed.
@@ -154,36 +180,13 @@ bool evaluateArithmetic(std::string_view text, double& result) {
         while (true) {
             if (level->negate) value = -value;
             level->negate = false;
-            switch (level->mulOp) {
-                case 0:
-                    level->term = value;
-                    break;
-                case '*':
-                    level->term = level->term * value;
-                    break;
-                case '/':
-                    level->term = level->term / value;
-                    break;
-                default:
-                    level->term = std::fmod(level->term, value);
-                    break;
-            }
+            level->term = applyFactor(level->mulOp, level->term, value);
             skip();
             if (p != end && (*p == '*' || *p == '/' || *p == '%')) {
                 level->mulOp = *p++;
                 break;
             }
-            switch (level->addOp) {
-                case 0:
-                    level->sum = level->term;
-                    break;
-                case '+':
-                    level->sum = level->sum + level->term;
-                    break;
-                default:
-                    level->sum = level->sum - level->term;
-                    break;
-            }
+            level->sum = applyTerm(level->addOp, level->sum, level->term);
             level->mulOp = 0;
             if (p != end && (*p == '+' || *p == '-')) {
                 level->addOp = *p++;
@@ -216,8 +219,7 @@ bool evaluatePlain(std::string_view text, double& result) {
     Level levels[kMaxLevels];
     int depth = 0;
     Level* level = &levels[0];
-    level->addOp = 0;
-    level->mulOp = 0;
+    *level = Level{0, 0, 0, 0};
     const char* p = text.data();
     const char* const end = p + text.size();
     while (true) {
@@ -225,8 +227,7 @@ bool evaluatePlain(std::string_view text, double& result) {
         if (*p == '(') {
             if (++depth == kMaxLevels) return false;
             level = &levels[depth];
-            level->addOp = 0;
-            level->mulOp = 0;
+            *level = Level{0, 0, 0, 0};
             ++p;
             continue;
         }
@@ -241,34 +242,14 @@ bool evaluatePlain(std::string_view text, double& result) {
         // Below 10^15: as a signed value it converts to double exactly, in one instruction.
         auto value = static_cast<double>(static_cast<std::int64_t>(whole));
         while (true) {
-            switch (level->mulOp) {
-                case 0:
-                    level->term = value;
-                    break;
-                case '*':
-                    level->term = level->term * value;
-                    break;
-                default:
-                    level->term = level->term / value;
-                    break;
-            }
+            level->term = applyFactor(level->mulOp, level->term, value);
             const char c = p != end ? *p : '\0';
             if (c == '*' || c == '/') {
                 level->mulOp = c;
                 ++p;
                 break;
             }
-            switch (level->addOp) {
-                case 0:
-                    level->sum = level->term;
-                    break;
-                case '+':
-                    level->sum = level->sum + level->term;
-                    break;
-                default:
-                    level->sum = level->sum - level->term;
-                    break;
-            }
+            level->sum = applyTerm(level->addOp, level->sum, level->term);
             level->mulOp = 0;
             if (c == '+' || c == '-') {
                 level->addOp = c;
