@@ -10,53 +10,84 @@ namespace suantiji {
 
 namespace {
 
-// The 15 significant digits of `a` (positive, not whole) and the power of ten of the first,
-// from one extended-precision product. False when the product cannot settle the rounding
-// (near a tie, or outside the range the table covers); the exact conversion then decides.
+// The exact product a * b as hi + lo (Dekker), in plain doubles: no extended precision, whose
+// conversions to integers stall the pipeline. Exact unless the product overflows.
+struct Split {
+    double hi, lo;
+};
+constexpr Split split(double a) {
+    const double c = 134217729.0 * a;  // 2^27 + 1
+    const double hi = c - (c - a);
+    return {hi, a - hi};
+}
+Split exactProduct(double a, Split b, double bValue) {
+    const double p = a * bValue;
+    const Split s = split(a);
+    const double error = ((s.hi * b.hi - p) + s.hi * b.lo + s.lo * b.hi) + s.lo * b.lo;
+    return {p, error};
+}
+
+// The 15 significant digits of `a` (positive, not whole) and the power of ten of the first.
+// False when the product cannot settle the rounding (near a tie, or outside the range the
+// table covers); the exact conversion then decides.
 bool roundedDigits(double a, char* digits, int& exponent) {
-    if constexpr (std::numeric_limits<long double>::digits < 64) {
-        return false;
-    } else {
-        static constexpr long double kPowers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
-                                                  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
-                                                  1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
-        // The power of ten of the first digit: 10^e <= a, found from the top without any
-        // extended-precision arithmetic.
-        static constexpr double kBounds[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,
-                                             1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-                                             1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        if (!(a >= kBounds[0] && a < kBounds[20])) return false;
-        // Answers mostly lie between 0.01 and 1000: start the search at 10^0.
-        int e = 0;
-        while (e < 14 && a >= kBounds[e + 6]) ++e;
-        while (e > -5 && a < kBounds[e + 5]) --e;
-        // Exact powers and a product off by less than 1e-4: only a fraction near one half
-        // leaves the rounding open.
-        const long double x = static_cast<long double>(a) * kPowers[14 - e];
-        if (!(x >= 1e14L && x < 1e15L)) return false;
-        auto whole = static_cast<std::uint64_t>(x);
-        const long double fraction = x - static_cast<long double>(whole);
-        if (fraction > 0.499L && fraction < 0.501L) return false;
-        if (fraction > 0.5L) ++whole;
-        if (whole == 1'000'000'000'000'000ULL) {
-            whole /= 10;
-            ++e;
-        }
-        // Two digits per division.
-        static constexpr char kPairs[] =
-            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-            "8081828384858687888990919293949596979899";
-        for (int i = 14; i > 0; i -= 2) {
-            const auto pair = static_cast<std::size_t>(whole % 100) * 2;
-            whole /= 100;
-            digits[i - 1] = kPairs[pair];
-            digits[i] = kPairs[pair + 1];
-        }
-        digits[0] = static_cast<char>('0' + whole);
-        exponent = e;
-        return true;
+    // 10^0 ... 10^19 are exact doubles.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                         1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                         1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+    static constexpr Split kSplitPowers[] = {
+        split(1e0),  split(1e1),  split(1e2),  split(1e3),  split(1e4),  split(1e5),  split(1e6),
+        split(1e7),  split(1e8),  split(1e9),  split(1e10), split(1e11), split(1e12), split(1e13),
+        split(1e14), split(1e15), split(1e16), split(1e17), split(1e18), split(1e19)};
+    // The power of ten of the first digit: 10^e <= a.
+    static constexpr double kBounds[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,
+                                         1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                         1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (!(a >= kBounds[0] && a < kBounds[20])) return false;
+    // Answers mostly lie between 0.01 and 1000: start the search at 10^0.
+    int e = 0;
+    while (e < 14 && a >= kBounds[e + 6]) ++e;
+    while (e > -5 && a < kBounds[e + 5]) --e;
+    const auto k = static_cast<std::size_t>(14 - e);
+    const Split x = exactProduct(a, kSplitPowers[k], kPowers[k]);
+    if (!(x.hi >= 1e14 && x.hi < 1e15)) return false;
+    // Below 2^53 the whole part and the remainder of the leading double are exact.
+    auto whole = static_cast<std::int64_t>(x.hi);
+    double fraction = (x.hi - static_cast<double>(whole)) + x.lo;
+    if (fraction < 0) {
+        --whole;
+        fraction += 1;
     }
+    // Only a fraction near one half leaves the rounding open.
+    if (!(fraction >= 0 && fraction < 1) || (fraction > 0.499 && fraction < 0.501)) return false;
+    if (whole < 100'000'000'000'000) return false;
+    if (fraction > 0.5) ++whole;
+    if (whole == 1'000'000'000'000'000) {
+        whole /= 10;
+        ++e;
+    }
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    // Two digits per division, in two independent 32-bit halves.
+    auto high = static_cast<std::uint32_t>(whole / 100'000'000);  // seven digits
+    auto low = static_cast<std::uint32_t>(whole % 100'000'000);   // eight digits
+    for (int i = 13; i >= 7; i -= 2) {
+        const std::size_t pair = (low % 100) * 2;
+        low /= 100;
+        digits[i] = kPairs[pair];
+        digits[i + 1] = kPairs[pair + 1];
+    }
+    for (int i = 5; i >= 1; i -= 2) {
+        const std::size_t pair = (high % 100) * 2;
+        high /= 100;
+        digits[i] = kPairs[pair];
+        digits[i + 1] = kPairs[pair + 1];
+    }
+    digits[0] = static_cast<char>('0' + high);
+    exponent = e;
+    return true;
 }
 
 }  // namespace

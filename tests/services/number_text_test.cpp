@@ -58,6 +58,13 @@ TEST(NumberText, AgreesWithTheExactConversion) {
             expectFormatted(static_cast<double>(a) / b / 97 * 13);
         }
     }
+    // Exact ties at the sixteenth digit, and their neighbours.
+    for (const double tie : {1234567890123.125, 1234567890123.375, 98765432109.8765, 0.5,
+                             12345678901234.5, 12345678901235.5}) {
+        expectFormatted(tie);
+        expectFormatted(std::nextafter(tie, 0.0));
+        expectFormatted(std::nextafter(tie, 1e300));
+    }
     std::uint64_t state = 88172645463325252ULL;
     for (int i = 0; i < 200000; ++i) {
         state ^= state << 13;
