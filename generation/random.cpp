@@ -67,16 +67,18 @@ bool RandomSource::DrawDistinctNumbers(std::int32_t count, std::int32_t lo, std:
     };
     for (std::int32_t place = 0; place < count; ++place) {
         std::int32_t candidate = RandomInRange(lo, hi);
-        int redraws = 0;
-        while (taken(candidate) && ++redraws < kMaxRedraws) candidate = RandomInRange(lo, hi);
-        if (taken(candidate)) {
-            // A counter that no longer moves: take the next free reachable value.
-            std::uint32_t offset =
-                static_cast<std::uint32_t>(candidate) - static_cast<std::uint32_t>(lo);
-            do {
-                offset = (offset + 1) % reachable;
-                candidate = static_cast<std::int32_t>(static_cast<std::uint32_t>(lo) + offset);
-            } while (taken(candidate));
+        for (int redraws = 1; taken(candidate); ++redraws) {
+            if (redraws == kMaxRedraws) {
+                // A counter that no longer moves: take the next free reachable value.
+                std::uint32_t offset =
+                    static_cast<std::uint32_t>(candidate) - static_cast<std::uint32_t>(lo);
+                do {
+                    offset = (offset + 1) % reachable;
+                    candidate = static_cast<std::int32_t>(static_cast<std::uint32_t>(lo) + offset);
+                } while (taken(candidate));
+                break;
+            }
+            candidate = RandomInRange(lo, hi);
         }
         out.push_back(candidate);
     }

@@ -2,11 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace suantiji::regex {
 
@@ -153,6 +159,26 @@ struct LinearStep {
     int slot = -1;  // >= 0: a capture mark, not a consuming step
 };
 
+// A linear pattern over a short subject can be run with one bit per byte: a mask per class
+// of characters, and every step applied to all places at once. Below 17 bytes a plain scan
+// costs less than making the masks; above 63 the ends, 0 to the size, outgrow 64 bits.
+constexpr std::size_t kMaskedShortest = 17;
+constexpr std::size_t kMaskedLongest = 63;
+constexpr std::size_t kMaxMaskRanges = 16;
+
+// Bytes lo ... lo + width, repeated across a vector.
+struct alignas(16) ByteRange {
+    std::array<unsigned char, 16> lo;
+    std::array<unsigned char, 16> width;
+};
+
+struct MaskStep {
+    int mask = -1;  // the class; -1 for a capture mark
+    int min = 0;
+    int max = 0;
+    int slot = -1;
+};
+
 class Program {
 public:
     std::vector<Node> nodes;
@@ -174,6 +200,12 @@ public:
     std::vector<LinearStep> linear;
     // The step after the first in `linear` when it must take one character at least, or -1.
     int linearFollow = -1;
+    // `linear` by class masks, when it begins with an unbounded run, every step takes one
+    // character, optional or repeated, and the classes fit in a few byte ranges; empty
+    // otherwise. Ranges are ordered by class; maskRangeEnd[c] is where those of class c end.
+    std::vector<MaskStep> maskSteps;
+    std::vector<ByteRange> maskRanges;
+    std::vector<std::size_t> maskRangeEnd;
 };
 
 namespace {
@@ -1067,6 +1099,132 @@ bool linearSearch(const Program& p, std::string_view subject, std::size_t start,
     return false;
 }
 
+void compileMasks(Program& p) {
+    if (p.linear.empty()) return;
+    const LinearStep& lead = p.linear.front();
+    if (lead.slot >= 0 || lead.min != 1 || lead.max != INT_MAX) return;
+    std::vector<const std::array<bool, 256>*> classes;
+    std::vector<MaskStep> steps;
+    for (const LinearStep& step : p.linear) {
+        MaskStep masked;
+        masked.slot = step.slot;
+        if (step.slot < 0) {
+            if (step.min > 1 || (step.max != 1 && step.max != INT_MAX)) return;
+            masked.min = step.min;
+            masked.max = step.max;
+            std::size_t k = 0;
+            while (k < classes.size() && *classes[k] != step.set) ++k;
+            if (k == classes.size()) {
+                if (k == Searcher::kMaxMasks) return;
+                classes.push_back(&step.set);
+            }
+            masked.mask = static_cast<int>(k);
+        }
+        steps.push_back(masked);
+    }
+    std::vector<ByteRange> ranges;
+    std::vector<std::size_t> ends;
+    for (const std::array<bool, 256>* set : classes) {
+        for (unsigned b = 0; b < 256; ++b) {
+            if (!(*set)[b]) continue;
+            unsigned last = b;
+            while (last + 1 < 256 && (*set)[last + 1]) ++last;
+            if (ranges.size() == kMaxMaskRanges) return;
+            ByteRange range;
+            range.lo.fill(static_cast<unsigned char>(b));
+            range.width.fill(static_cast<unsigned char>(last - b));
+            ranges.push_back(range);
+            b = last;
+        }
+        ends.push_back(ranges.size());
+    }
+    p.maskSteps = std::move(steps);
+    p.maskRanges = std::move(ranges);
+    p.maskRangeEnd = std::move(ends);
+}
+
+#ifdef __SSE2__
+// Bit i of masks[c] tells whether byte i of the subject is in class c. The subject is read in
+// 16-byte lanes, the last one ending where the subject ends (overlapping the one before).
+void classMasks(const Program& p, std::string_view subject, std::uint64_t* masks) {
+    const std::size_t size = subject.size();
+    __m128i lanes[4];
+    std::size_t offsets[4];
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < size; at += 16) {
+        offsets[count] = std::min(at, size - 16);
+        lanes[count] =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject.data() + offsets[count]));
+        ++count;
+    }
+    const ByteRange* range = p.maskRanges.data();
+    for (std::size_t c = 0; c < p.maskRangeEnd.size(); ++c) {
+        __m128i in[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
+                         _mm_setzero_si128()};
+        for (const ByteRange* end = p.maskRanges.data() + p.maskRangeEnd[c]; range != end;
+             ++range) {
+            const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(range->lo.data()));
+            const __m128i width =
+                _mm_load_si128(reinterpret_cast<const __m128i*>(range->width.data()));
+            for (std::size_t i = 0; i < count; ++i) {
+                // lo <= b <= lo + width as (b - lo) <= width, unsigned.
+                const __m128i offset = _mm_sub_epi8(lanes[i], lo);
+                in[i] = _mm_or_si128(in[i], _mm_cmpeq_epi8(_mm_min_epu8(offset, width), offset));
+            }
+        }
+        std::uint64_t bits = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            bits |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in[i])))
+                    << offsets[i];
+        }
+        masks[c] = bits;
+    }
+}
+#else
+// Bit i of masks[c] tells whether byte i of the subject is in class c.
+void classMasks(const Program& p, std::string_view subject, std::uint64_t* masks) {
+    std::size_t r = 0;
+    for (std::size_t c = 0; c < p.maskRangeEnd.size(); ++c) {
+        std::uint64_t bits = 0;
+        for (; r < p.maskRangeEnd[c]; ++r) {
+            const ByteRange& range = p.maskRanges[r];
+            for (std::size_t i = 0; i < subject.size(); ++i) {
+                const auto offset = static_cast<unsigned char>(
+                    static_cast<unsigned char>(subject[i]) - range.lo[0]);
+                bits |= static_cast<std::uint64_t>(offset <= range.width[0]) << i;
+            }
+        }
+        masks[c] = bits;
+    }
+}
+#endif
+
+// The places of `m` from which its run goes on without a break up to a place in `last`.
+std::uint64_t fillBack(std::uint64_t last, std::uint64_t m) {
+    // Each round doubles the distance covered; runs are short, so it mostly stops early.
+    std::uint64_t filled = last;
+    for (int shift = 1; shift < 64 && m != 0; shift *= 2) {
+        filled |= m & (filled >> shift);
+        m &= m >> shift;
+    }
+    return filled;
+}
+
+// Every place an attempt succeeds from. Greedy steps whose characters the next step refuses
+// have one way through each, so walking back from every possible end, step by step over all
+// places at once, finds exactly the places that get through.
+std::uint64_t successfulStarts(const Program& p, const std::uint64_t* masks, std::size_t size) {
+    std::uint64_t good = (std::uint64_t{2} << size) - 1;  // ends 0 ... size
+    for (auto step = p.maskSteps.rbegin(); step != p.maskSteps.rend(); ++step) {
+        if (step->slot >= 0) continue;
+        const std::uint64_t m = masks[step->mask];
+        const std::uint64_t taken =
+            step->max == 1 ? (good >> 1) & m : fillBack(((good & ~m) >> 1) & m, m);
+        good = step->min == 0 ? taken | (good & ~m) : taken;
+    }
+    return good;
+}
+
 }  // namespace
 
 std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
@@ -1111,20 +1269,65 @@ std::shared_ptr<const Program> Compile(std::string_view pattern, Flags flags) {
         if (step.min >= 1) program->linearFollow = static_cast<int>(i);
         break;
     }
+    compileMasks(*program);
     return program;
 }
 
 int GroupCount(const Program& program) { return program.groups; }
 
-bool Search(const Program& program, std::string_view subject, std::size_t start,
-            std::vector<int>& captures, bool* aborted) {
+Searcher::Searcher(const Program& program, std::string_view subject)
+    : m_program(program), m_subject(subject) {
+    if (!program.maskSteps.empty() && subject.size() >= kMaskedShortest &&
+        subject.size() <= kMaskedLongest) {
+        classMasks(program, subject, m_masks.data());
+        m_good = successfulStarts(program, m_masks.data(), subject.size());
+        m_masked = true;
+    }
+}
+
+bool Searcher::Next(std::size_t start, std::vector<int>& captures, bool* aborted) {
+    const Program& program = m_program;
     if (program.linear.empty())
-        return SearchByBacktracking(program, subject, start, captures, aborted);
+        return SearchByBacktracking(program, m_subject, start, captures, aborted);
     if (aborted != nullptr) *aborted = false;
     captures.resize(static_cast<std::size_t>(program.groups + 1) * 2);
-    if (linearSearch(program, subject, start, captures)) return true;
+    if (m_masked ? start <= m_subject.size() && nextMasked(start, captures)
+                 : linearSearch(program, m_subject, start, captures)) {
+        return true;
+    }
     std::fill(captures.begin(), captures.end(), -1);
     return false;
+}
+
+bool Searcher::nextMasked(std::size_t start, std::vector<int>& captures) const {
+    // Attempts begin where a run of the first step's characters begins, or at start inside
+    // one: from anywhere in a run the first step ends where the run ends.
+    const std::uint64_t lead = m_masks[static_cast<std::size_t>(m_program.maskSteps[0].mask)];
+    const std::uint64_t at = std::uint64_t{1} << start;
+    const std::uint64_t begins = ((lead & ~(lead << 1) & ~(at - 1)) | at) & lead;
+    const std::uint64_t good = m_good & begins;
+    if (good == 0) return false;
+    // The leftmost, walked once more for its captures: the place as a single bit, moved by
+    // the same bitwise steps.
+    const auto begin = static_cast<std::size_t>(std::countr_zero(good));
+    std::uint64_t place = std::uint64_t{1} << begin;
+    for (const MaskStep& step : m_program.maskSteps) {
+        if (step.slot >= 0) {
+            captures[static_cast<std::size_t>(step.slot)] = std::countr_zero(place);
+            continue;
+        }
+        const std::uint64_t m = m_masks[static_cast<std::size_t>(step.mask)];
+        const std::uint64_t taken = step.max == 1 ? (place & m) << 1 : (m + (place & m)) & ~m;
+        place = step.min == 0 ? taken | (place & ~m) : taken;
+    }
+    captures[0] = static_cast<int>(begin);
+    captures[1] = std::countr_zero(place);
+    return true;
+}
+
+bool Search(const Program& program, std::string_view subject, std::size_t start,
+            std::vector<int>& captures, bool* aborted) {
+    return Searcher(program, subject).Next(start, captures, aborted);
 }
 
 bool SearchByBacktracking(const Program& program, std::string_view subject, std::size_t start,

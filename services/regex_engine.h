@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,26 @@ int GroupCount(const Program& program);
 // without end.
 bool Search(const Program& program, std::string_view subject, std::size_t start,
             std::vector<int>& captures, bool* aborted = nullptr);
+
+// Searches one subject again and again from later offsets, as a global match does: what depends
+// on the subject alone is worked out once.
+class Searcher {
+public:
+    static constexpr std::size_t kMaxMasks = 8;
+
+    Searcher(const Program& program, std::string_view subject);
+    // As Search, from byte offset `start`.
+    bool Next(std::size_t start, std::vector<int>& captures, bool* aborted = nullptr);
+
+private:
+    bool nextMasked(std::size_t start, std::vector<int>& captures) const;
+
+    const Program& m_program;
+    std::string_view m_subject;
+    std::array<std::uint64_t, kMaxMasks> m_masks{};
+    std::uint64_t m_good = 0;  // the places an attempt succeeds from
+    bool m_masked = false;
+};
 
 // The same through the general backtracking engine alone, never a shortcut; for checking
 // that Search's shortcuts agree with it.

@@ -358,6 +358,19 @@ public:
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
                           AutomationValue& result,
                           const std::shared_ptr<Component>& /*self*/) override {
+        // Every match writes four flags: they take a path that calls nothing.
+        if (kind == InvokeKind::PropertyPut && id >= kIgnoreCase && id <= kSingleline &&
+            args.size() == 1 && args[0].kind() == AutomationValue::Kind::Truth) {
+            *flag(id) = args[0].truth();
+            return ComponentError::None;
+        }
+        return invokeOther(id, kind, args, result);
+    }
+
+private:
+    [[gnu::noinline]] ComponentError invokeOther(DispatchId id, InvokeKind kind,
+                                                 std::span<const AutomationArgument> args,
+                                                 AutomationValue& result) {
         if (id >= kPattern && id <= kSingleline) return property(id, kind, args, result);
         if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
         switch (id) {
@@ -372,7 +385,6 @@ public:
         }
     }
 
-private:
     bool* flag(DispatchId id) {
         switch (id) {
             case kIgnoreCase:
@@ -434,10 +446,11 @@ private:
     // Runs the pattern over the subject, calling onMatch with each match's captures.
     template <typename OnMatch>
     ComponentError each(const regex::Program& p, std::string_view subject, OnMatch onMatch) {
+        regex::Searcher searcher(p, subject);
         std::size_t pos = 0;
         while (pos <= subject.size()) {
             bool aborted = false;
-            if (!regex::Search(p, subject, pos, t_captures, &aborted)) {
+            if (!searcher.Next(pos, t_captures, &aborted)) {
                 return aborted ? ComponentError::Exception : ComponentError::None;
             }
             onMatch(t_captures);

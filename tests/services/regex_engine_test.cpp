@@ -99,6 +99,9 @@ TEST(Regex, ShortcutAgreesWithBacktracking) {
         R"(.+\d)",
         R"(\d+|a)",
         R"((\d)\1)",
+        R"([a-c]+[+-]?\d+)",
+        R"(\d+[+-]x*(\d+))",
+        R"([0-2aB]+[*/|]\d+)",
     };
     const std::string alphabet[] = {"0", "1", "2", "3", "+", "-", "*",  "/",
                                     "|", "a", "A", "b", "B", "x", "中", " "};
@@ -110,7 +113,8 @@ TEST(Regex, ShortcutAgreesWithBacktracking) {
     std::vector<std::string> subjects{""};
     for (int i = 0; i < 300; ++i) {
         std::string subject;
-        const auto length = next() % 16;
+        // Mostly short subjects; some run past 16 and 64 bytes, where searches change gear.
+        const auto length = i % 8 == 7 ? 20 + next() % 60 : next() % 16;
         for (std::uint32_t k = 0; k < length; ++k)
             subject += alphabet[next() % std::size(alphabet)];
         subjects.push_back(subject);
@@ -120,14 +124,19 @@ TEST(Regex, ShortcutAgreesWithBacktracking) {
             const auto program = Compile(pattern, Flags{ignoreCase, false, false});
             ASSERT_NE(program, nullptr) << pattern;
             for (const std::string& subject : subjects) {
+                // One searcher serves every start, as a global match uses it.
+                Searcher searcher(*program, subject);
                 for (std::size_t start = 0; start <= subject.size(); ++start) {
                     std::vector<int> fast;
                     std::vector<int> slow;
+                    std::vector<int> reused;
                     const bool found = Search(*program, subject, start, fast);
                     ASSERT_EQ(found, SearchByBacktracking(*program, subject, start, slow))
                         << pattern << " in " << subject << " from " << start;
+                    ASSERT_EQ(found, searcher.Next(start, reused)) << pattern << " in " << subject;
                     if (found) {
                         EXPECT_EQ(fast, slow) << pattern << " in " << subject;
+                        EXPECT_EQ(reused, slow) << pattern << " in " << subject;
                     }
                 }
             }
