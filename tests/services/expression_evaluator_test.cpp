@@ -203,9 +203,22 @@ TEST(Evaluate, GeneratorFormGivesTheSameBitsAsTheGeneralWay) {
                              "1/0",
                              "0/0",
                              "(((((((((((((((((((((((((((((((((1)))))))))))))))))))))))))))))))))",
-                             "9-(8-(7-6))"}) {
+                             "9-(8-(7-6))",
+                             "1234567+7654321",
+                             "12345678*87654321",
+                             "123456789/3",
+                             "999999999999999-1",
+                             "0012+0"}) {
         same(text);
     }
+    // A zero byte inside, and a long text.
+    same(
+        std::string("1+2\0"
+                    "3",
+                    5));
+    std::string longText = "1";
+    while (longText.size() < 241) longText += "+1";
+    same(longText);
 }
 
 TEST(Evaluate, FailuresGiveEmptyTextAndACode) {
