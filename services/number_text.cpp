@@ -1,5 +1,6 @@
 #include "services/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -44,10 +45,11 @@ bool roundedDigits(double a, char* digits, int& exponent) {
                                          1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                                          1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (!(a >= kBounds[0] && a < kBounds[20])) return false;
-    // Answers mostly lie between 0.01 and 1000: start the search at 10^0.
-    int e = 0;
-    while (e < 14 && a >= kBounds[e + 6]) ++e;
-    while (e > -5 && a < kBounds[e + 5]) --e;
+    // With 2^b <= a < 2^(b + 1), the power is floor(b log10 2) or one more: one comparison,
+    // rather than a search whose length varies from answer to answer.
+    const auto binary = static_cast<int>((std::bit_cast<std::uint64_t>(a) >> 52) & 0x7FF) - 1023;
+    int e = (binary * 78913) >> 18;  // floor(binary * log10 2) for |binary| < 1100
+    if (a >= kBounds[e + 6]) ++e;
     const auto k = static_cast<std::size_t>(14 - e);
     const Split x = exactProduct(a, kSplitPowers[k], kPowers[k]);
     if (!(x.hi >= 1e14 && x.hi < 1e15)) return false;
@@ -115,7 +117,7 @@ std::size_t FormatNumber(double value, char* out) {
             out);
     }
     // Round to 15 significant digits: d.dddddddddddddde±x
-    char digits[15];
+    char digits[32] = {};  // 15 digits, and room for the fixed-size copies to read on
     int digitCount = 0;
     int exponent = 0;
     if (value < 0) *p++ = '-';
@@ -133,27 +135,31 @@ std::size_t FormatNumber(double value, char* out) {
     }
     while (digitCount > 1 && digits[digitCount - 1] == '0') --digitCount;
 
+    // `out` has room to spare: the digits are copied sixteen bytes at a time, a fixed size,
+    // and the end pointer then says how many count.
     if (exponent >= digitCount - 1) {
         // Whole: the digits followed by zeros.
-        std::memcpy(p, digits, static_cast<std::size_t>(digitCount));
+        std::memcpy(p, digits, 16);
         p += digitCount;
         const int zeros = exponent - (digitCount - 1);
         std::memset(p, '0', static_cast<std::size_t>(zeros));
         p += zeros;
     } else if (exponent >= 0) {
-        std::memcpy(p, digits, static_cast<std::size_t>(exponent + 1));
-        p += exponent + 1;
-        *p++ = '.';
-        const int rest = digitCount - exponent - 1;
-        std::memcpy(p, digits + exponent + 1, static_cast<std::size_t>(rest));
-        p += rest;
+        // The digits, then the fraction moved one place on for the point.
+        std::memcpy(p, digits, 16);
+        std::memcpy(p + exponent + 2, digits + exponent + 1, 16);
+        p[exponent + 1] = '.';
+        p += digitCount + 1;
     } else {
-        *p++ = '0';
-        *p++ = '.';
         const int zeros = -exponent - 1;
-        std::memset(p, '0', static_cast<std::size_t>(zeros));
-        p += zeros;
-        std::memcpy(p, digits, static_cast<std::size_t>(digitCount));
+        if (zeros <= 16) {
+            std::memcpy(p, "0.0000000000000000", 18);
+        } else {
+            std::memcpy(p, "0.", 2);
+            std::memset(p + 2, '0', static_cast<std::size_t>(zeros));
+        }
+        p += 2 + zeros;
+        std::memcpy(p, digits, 16);
         p += digitCount;
     }
     return static_cast<std::size_t>(p - out);

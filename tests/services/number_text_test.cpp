@@ -58,6 +58,15 @@ TEST(NumberText, AgreesWithTheExactConversion) {
             expectFormatted(static_cast<double>(a) / b / 97 * 13);
         }
     }
+    // Either side of every power of ten the short road covers, where the first digit moves.
+    for (int k = -6; k <= 16; ++k) {
+        const double power = std::pow(10.0, k);
+        for (const double v : {power, std::nextafter(power, 0.0), std::nextafter(power, 1e300),
+                               power * 0.9999999999999999, power * 1.0000000000000002}) {
+            expectFormatted(v);
+            expectFormatted(-v);
+        }
+    }
     // Exact ties at the sixteenth digit, and their neighbours.
     for (const double tie : {1234567890123.125, 1234567890123.375, 98765432109.8765, 0.5,
                              12345678901234.5, 12345678901235.5}) {
