@@ -194,6 +194,8 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
     outcome.questions.reserve(wanted);
     std::string q;
     q.reserve(64);
+    std::string answer;
+    answer.reserve(32);
     while (outcome.questions.size() < wanted) {
         if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
         builder.build(q);
@@ -215,11 +217,9 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
             }
             if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
         }
-        std::string answer = evaluator.Evaluate(q);
+        evaluator.Evaluate(q, answer);
         if (answer.empty()) return fail(RequestProblem::ServiceUnavailable);
-        if (IsAcceptedAnswer(answer, request.answerLimit)) {
-            outcome.questions.push_back(Question{q, std::move(answer)});
-        }
+        if (IsAcceptedAnswer(answer, request.answerLimit)) outcome.questions.push_back({q, answer});
     }
     return outcome;
 }

@@ -315,6 +315,21 @@ std::string detail::ConvertToText(const AutomationValue& value) {
         value, [](const AutomationValue& v, std::string& out) { return v.toText(out); });
 }
 
+void detail::AssignText(AutomationValue&& value, std::string& out) {
+    if (LastComponentError() == 0) {
+        if (const double* number = value.number()) {
+            char buffer[kNumberTextCapacity];
+            out.assign(buffer, FormatNumber(*number, buffer));
+            return;
+        }
+        if (std::string* text = value.text()) {
+            out.swap(*text);
+            return;
+        }
+    }
+    out = AsText(std::move(value));
+}
+
 double detail::ConvertToNumber(const AutomationValue& value) {
     return convertResult<double>(
         value, [](const AutomationValue& v, double& out) { return v.toNumber(out); });

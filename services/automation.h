@@ -274,6 +274,8 @@ namespace detail {
 // Out of line: a call by name, and results of another kind than the one asked for.
 DispatchId ResolveMemberName(Component& component, std::string_view name);
 std::string ConvertToText(const AutomationValue& value);
+// As AsText, into a string whose storage is kept.
+void AssignText(AutomationValue&& value, std::string& out);
 double ConvertToNumber(const AutomationValue& value);
 bool ConvertToTruth(const AutomationValue& value);
 

@@ -29,6 +29,10 @@ std::string ExpressionEvaluator::Evaluate(std::string_view expression) const {
     return m_engine.CallText(m_evalId, {expression});
 }
 
+void ExpressionEvaluator::Evaluate(std::string_view expression, std::string& answer) const {
+    detail::AssignText(m_engine.CallValue(m_evalId, {expression}), answer);
+}
+
 bool ExpressionEvaluator::RunStatement(std::string_view statement) const {
     m_engine.CallValue("ExecuteStatement", {statement});
     return LastComponentError() == 0;

@@ -20,6 +20,9 @@ public:
 
     // The value as text: whole values as plain digits, others with "."; empty on failure.
     std::string Evaluate(std::string_view expression) const;
+    // The same into `answer`, whose storage is reused: a caller that evaluates many texts and
+    // keeps few of them allocates nothing for the rest.
+    void Evaluate(std::string_view expression, std::string& answer) const;
     bool RunStatement(std::string_view statement) const;
     void ResetEngine() const;
     std::string LastErrorText() const;
