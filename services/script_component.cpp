@@ -94,7 +94,6 @@ public:
 };
 
 // A factor joining its term, and a finished term joining its sum (op 0: the first of each).
-// Both arithmetic paths below go through these, so they round alike by construction.
 double applyFactor(char op, double term, double value) {
     switch (op) {
         case 0:
@@ -208,63 +207,74 @@ bool evaluateArithmetic(std::string_view text, double& result) {
 // The generator's own form, which every candidate has: unsigned whole numbers of up to 15
 // digits, + - * / and parentheses, nothing else. The same operations in the same order as
 // evaluateArithmetic, in one tight pass; false for any other text, which then goes there.
+// The level being worked on stays in registers: a term starts as 1 and is multiplied by its
+// first factor, a sum starts as -0 and has its first term added, and both are exact, so the
+// first factor and term need no case of their own.
 bool evaluatePlain(std::string_view text, double& result) {
     struct Level {
         double sum;
         double term;
-        char addOp;
-        char mulOp;
+        bool subtract;
+        bool divide;
     };
     constexpr int kMaxLevels = 32;
-    Level levels[kMaxLevels];
+    Level outer[kMaxLevels];  // the levels around the current one, innermost last
     int depth = 0;
-    Level* level = &levels[0];
-    *level = Level{0, 0, 0, 0};
-    const char* p = text.data();
-    const char* const end = p + text.size();
+    double sum = -0.0;
+    double term = 1;
+    bool subtract = false;
+    bool divide = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
     while (true) {
         if (p == end) return false;
         if (*p == '(') {
-            if (++depth == kMaxLevels) return false;
-            level = &levels[depth];
-            *level = Level{0, 0, 0, 0};
+            if (depth == kMaxLevels) return false;
+            outer[depth++] = Level{sum, term, subtract, divide};
+            sum = -0.0;
+            term = 1;
+            subtract = false;
+            divide = false;
             ++p;
             continue;
         }
-        const char* const start = p;
-        auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
+        const auto* const start = p;
+        unsigned digit = *p - 48u;
         if (digit > 9) return false;
         std::uint64_t whole = digit;
-        while (++p != end && (digit = static_cast<unsigned char>(*p) - 48u) <= 9) {
-            whole = whole * 10 + digit;
-        }
+        while (++p != end && (digit = *p - 48u) <= 9) whole = whole * 10 + digit;
         if (p - start > 15) return false;
         // Below 10^15: as a signed value it converts to double exactly, in one instruction.
         auto value = static_cast<double>(static_cast<std::int64_t>(whole));
         while (true) {
-            level->term = applyFactor(level->mulOp, level->term, value);
-            const char c = p != end ? *p : '\0';
+            term = divide ? term / value : term * value;
+            const unsigned c = p != end ? *p : 0u;
             if (c == '*' || c == '/') {
-                level->mulOp = c;
+                divide = c == '/';
                 ++p;
                 break;
             }
-            level->sum = applyTerm(level->addOp, level->sum, level->term);
-            level->mulOp = 0;
+            sum = subtract ? sum - term : sum + term;
+            term = 1;
+            divide = false;
             if (c == '+' || c == '-') {
-                level->addOp = c;
+                subtract = c == '-';
                 ++p;
                 break;
             }
             if (p == end) {
                 if (depth != 0) return false;
-                result = level->sum;
+                result = sum;
                 return true;
             }
             if (c != ')' || depth == 0) return false;
             ++p;
-            value = level->sum;
-            level = &levels[--depth];
+            value = sum;
+            const Level& o = outer[--depth];
+            sum = o.sum;
+            term = o.term;
+            subtract = o.subtract;
+            divide = o.divide;
         }
     }
 }
