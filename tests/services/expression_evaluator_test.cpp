@@ -212,8 +212,8 @@ TEST(Evaluate, GeneratorFormGivesTheSameBitsAsTheGeneralWay) {
         same(text);
     }
     // Signed zeros: a first term or factor must keep its sign.
-    for (const char* text :
-         {"0*(1-2)", "(0*(1-2))", "0/(2-1)*(3-4)", "0*(2-3)-0", "0*(2-3)+0*(4-5)", "5*(0-0)"}) {
+    for (const char* text : {"0*(1-2)", "(0*(1-2))", "0/(2-1)*(3-4)", "0*(2-3)-0",
+                             "0*(2-3)+0*(4-5)", "5*(0-0)", "1-0/0", "(2-0/0)*3"}) {
         same(text);
     }
     // A zero byte inside, and a long text.
