@@ -52,22 +52,51 @@ private:
     std::vector<std::int32_t> m_numbers;
 };
 
-enum class Bracketing { Failed, NoMatch, Bracketed };
-
-// Brackets the group of the pattern's first match.
-Bracketing bracketFirstMatch(std::string& q, PatternMatcher& matcher) {
-    if (!matcher.Match(kBracketPattern, q)) return Bracketing::Failed;
-    if (matcher.MatchCount() == 0) return Bracketing::NoMatch;
+// Brackets the group of match `index` (1-based) of the matcher's latest run, in a text that has
+// had `shift` bytes put in before that group since the run.
+Bracketing bracketMatch(std::string& q, const PatternMatcher& matcher, int index,
+                        std::size_t shift) {
     int position = -1;
-    const std::string group = matcher.SubMatchText(1, 1, &position);
+    const std::string group = matcher.SubMatchText(index, 1, &position);
     if (group.empty() || position < 0 ||
-        static_cast<std::size_t>(position) + group.size() > q.size()) {
+        static_cast<std::size_t>(position) + shift + group.size() > q.size()) {
         return Bracketing::Failed;
     }
-    q.insert(static_cast<std::size_t>(position) + group.size(), 1, ')');
-    q.insert(static_cast<std::size_t>(position), 1, '(');
+    const std::size_t at = static_cast<std::size_t>(position) + shift;
+    q.insert(at + group.size(), 1, ')');
+    q.insert(at, 1, '(');
     return Bracketing::Bracketed;
 }
+
+// Runs the pattern over q and brackets the group of its first match; `found` is the number of
+// matches.
+Bracketing bracketFirstMatch(std::string& q, PatternMatcher& matcher, int& found) {
+    found = 0;
+    if (!matcher.Match(kBracketPattern, q)) return Bracketing::Failed;
+    found = matcher.MatchCount();
+    if (found == 0) return Bracketing::NoMatch;
+    return bracketMatch(q, matcher, 1, 0);
+}
+
+}  // namespace
+
+Bracketing BracketCandidate(std::string& q, PatternMatcher& matcher, bool mixed, bool only) {
+    int found = 0;
+    Bracketing bracketing = Bracketing::NoMatch;
+    if (mixed) bracketing = bracketFirstMatch(q, matcher, found);
+    if (!only || bracketing == Bracketing::Failed) return bracketing;
+    if (!mixed) return bracketFirstMatch(q, matcher, found);
+    // The second run of the pattern, over the text with the first pair, is read off the first
+    // run. No match can hold a bracket. Before the pair there is no whole match: the first
+    // match was the leftmost, and its part before the pair is digits and one operator. After
+    // the pair comes the text the first run went on to search from the end of its first
+    // match. So the second run would find the first run's second match, two bytes further
+    // on, and nothing when there was none.
+    if (bracketing == Bracketing::Bracketed && found >= 2) return bracketMatch(q, matcher, 2, 2);
+    return bracketing;
+}
+
+namespace {
 
 // The time this thread has worked: a busy machine must not make a servable request fail.
 std::chrono::nanoseconds threadTime() {
@@ -200,23 +229,21 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
         if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
         builder.build(q);
         ++outcome.candidates;
-        Bracketing bracketing = Bracketing::Bracketed;
-        if (request.mixedBrackets) {
-            bracketing = bracketFirstMatch(q, matcher);
-            if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
+        Bracketing bracketing = Bracketing::NoMatch;
+        if (request.mixedBrackets || request.bracketsOnly) {
+            bracketing = BracketCandidate(q, matcher, request.mixedBrackets, request.bracketsOnly);
         }
         if (request.bracketsOnly) {
-            // Running the pattern again over a text it has just found nothing in would find
-            // nothing again; after a first pair it may find a second.
-            if (bracketing != Bracketing::NoMatch) bracketing = bracketFirstMatch(q, matcher);
-            while (bracketing != Bracketing::Failed && q.find('(') == std::string::npos) {
+            // Fresh candidates until one takes a pair.
+            int found = 0;
+            while (bracketing == Bracketing::NoMatch) {
                 if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
                 builder.build(q);
                 ++outcome.candidates;
-                bracketing = bracketFirstMatch(q, matcher);
+                bracketing = bracketFirstMatch(q, matcher, found);
             }
-            if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
         }
+        if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
         evaluator.Evaluate(q, answer);
         if (answer.empty()) return fail(RequestProblem::ServiceUnavailable);
         if (IsAcceptedAnswer(answer, request.answerLimit)) outcome.questions.push_back({q, answer});

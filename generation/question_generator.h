@@ -33,6 +33,18 @@ inline constexpr std::chrono::milliseconds kDefaultSearchBudget{3000};
 // The bracket pattern: a product or quotient directly followed by a sum or difference.
 inline constexpr const char* kBracketPattern = R"(\d+[\*|\/](\d+[\+|\-]\d+))";
 
+// What the bracket step did to a candidate.
+enum class Bracketing {
+    Failed,     // the matcher did not work
+    NoMatch,    // the pattern found nothing: the candidate is as it was
+    Bracketed,  // one pair, or two when both options are set and the pattern matched twice
+};
+
+// The bracket step for one candidate: with `mixed`, the first match of the bracket pattern is
+// bracketed; with `only` the pattern is then run again over the result, which may add a second
+// pair. Drawing afresh when `only` finds nothing is left to the caller.
+Bracketing BracketCandidate(std::string& q, PatternMatcher& matcher, bool mixed, bool only);
+
 // One short sentence for the teacher; empty for None.
 std::string ProblemMessage(RequestProblem problem);
 

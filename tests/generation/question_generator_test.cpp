@@ -244,6 +244,58 @@ TEST(GenerateQuestions, EveryNumberOnceCoversThemAll) {
     for (const Question& q : outcome.questions) EXPECT_EQ(q.answer, "10");
 }
 
+// --- the bracket step ---
+
+// The step as written out: a first pair under "mixed", then under "only" the pattern run once
+// more over the result.
+std::string bracketedLiterally(std::string q, bool mixed, bool only) {
+    PatternMatcher matcher;
+    auto bracketFirst = [&matcher](std::string& text) {
+        EXPECT_TRUE(matcher.Match(kBracketPattern, text));
+        if (matcher.MatchCount() == 0) return;
+        int position = -1;
+        const std::string group = matcher.SubMatchText(1, 1, &position);
+        text.insert(static_cast<std::size_t>(position) + group.size(), 1, ')');
+        text.insert(static_cast<std::size_t>(position), 1, '(');
+    };
+    if (mixed) bracketFirst(q);
+    if (only) bracketFirst(q);
+    return q;
+}
+
+TEST(BracketCandidate, GivesWhatRunningThePatternAgainGives) {
+    std::uint64_t state = 5;
+    auto next = [&state](int n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    };
+    std::vector<std::string> texts = {"12+5*3-4",   "1*2+3-4*5+6",   "9*1-2*5+1", "3*4*5+6",
+                                      "4*12+3*5-6", "1*2+3*4+5*6-7", "2+3-4",     "6*3"};
+    for (int i = 0; i < 5000; ++i) {
+        const int count = 3 + next(7);
+        std::string text = std::to_string(1 + next(i % 3 == 0 ? 10 : 1000));
+        for (int k = 1; k < count; ++k) {
+            text += "+-*/"[next(4)];
+            text += std::to_string(1 + next(i % 3 == 0 ? 10 : 1000));
+        }
+        texts.push_back(text);
+    }
+    PatternMatcher matcher;
+    int twoPairs = 0;
+    for (const std::string& text : texts) {
+        for (const auto& [mixed, only] : {std::pair{true, false}, {false, true}, {true, true}}) {
+            SCOPED_TRACE(text + (mixed ? " mixed" : "") + (only ? " only" : ""));
+            const std::string expected = bracketedLiterally(text, mixed, only);
+            std::string q = text;
+            const Bracketing bracketing = BracketCandidate(q, matcher, mixed, only);
+            EXPECT_EQ(q, expected);
+            EXPECT_EQ(bracketing, expected == text ? Bracketing::NoMatch : Bracketing::Bracketed);
+            if (std::count(q.begin(), q.end(), '(') == 2) ++twoPairs;
+        }
+    }
+    EXPECT_GT(twoPairs, 100);  // the second pair is exercised, not only the first
+}
+
 // --- requests that cannot be served ---
 
 struct CheckCase {
