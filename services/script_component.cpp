@@ -580,6 +580,23 @@ public:
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
                           AutomationValue& result,
                           const std::shared_ptr<Component>& /*self*/) override {
+        // Every candidate question is evaluated: the generator's form goes straight to the
+        // plain evaluation, past the general dispatch and its large stack frame.
+        if (id == kEval && kind == InvokeKind::Method && args.size() == 1 &&
+            args[0].kind() == AutomationValue::Kind::Text && !m_language.empty()) {
+            double value = 0;
+            if (evaluatePlain(args[0].text(), value)) {
+                result.set(value);
+                return ComponentError::None;
+            }
+        }
+        return invokeOther(id, kind, args, result);
+    }
+
+private:
+    [[gnu::noinline]] ComponentError invokeOther(DispatchId id, InvokeKind kind,
+                                                 std::span<const AutomationArgument> args,
+                                                 AutomationValue& result) {
         if (id >= kLanguage && id <= kSitehWnd) return property(id, kind, args, result);
         if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
         switch (id) {
@@ -600,7 +617,6 @@ public:
         }
     }
 
-private:
     static bool isKnownLanguage(std::string_view language) {
         for (std::string_view known : {"JScript", "JavaScript", "VBScript", "vbs"}) {
             if (EqualsIgnoringCase(known, language)) return true;
