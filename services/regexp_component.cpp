@@ -295,17 +295,18 @@ ComponentError MatchObject::Invoke(DispatchId id, InvokeKind kind,
                                    const std::shared_ptr<Component>& self) {
     if (kind == InvokeKind::PropertyPut) return ComponentError::MemberNotFound;
     if (!args.empty()) return ComponentError::BadParamCount;
-    const auto whole = m_owner->bounds(m_match, 0);
     switch (id) {
         case kValue:
-            result.set(std::string(m_owner->text(whole)));
+            result.set(std::string(m_owner->text(m_owner->bounds(m_match, 0))));
             break;
-        case kFirstIndex:
-            result.set(static_cast<std::int32_t>(
-                utf16Units(m_owner->subject().substr(0, static_cast<std::size_t>(whole.first)))));
+        case kFirstIndex: {
+            const auto first = static_cast<std::size_t>(m_owner->bounds(m_match, 0).first);
+            result.set(static_cast<std::int32_t>(utf16Units(m_owner->subject().substr(0, first))));
             break;
+        }
         case kLength:
-            result.set(static_cast<std::int32_t>(utf16Units(m_owner->text(whole))));
+            result.set(
+                static_cast<std::int32_t>(utf16Units(m_owner->text(m_owner->bounds(m_match, 0)))));
             break;
         case kSubMatches:
             result.set(AutomationObject(std::shared_ptr<Component>(self, &m_subMatches)));
@@ -358,11 +359,18 @@ public:
     ComponentError Invoke(DispatchId id, InvokeKind kind, std::span<const AutomationArgument> args,
                           AutomationValue& result,
                           const std::shared_ptr<Component>& /*self*/) override {
-        // Every match writes four flags: they take a path that calls nothing.
-        if (kind == InvokeKind::PropertyPut && id >= kIgnoreCase && id <= kSingleline &&
-            args.size() == 1 && args[0].kind() == AutomationValue::Kind::Truth) {
-            *flag(id) = args[0].truth();
-            return ComponentError::None;
+        // Every match writes four flags and reads one back: they take a path that calls
+        // nothing.
+        if (id >= kIgnoreCase && id <= kSingleline) {
+            if (kind == InvokeKind::PropertyPut && args.size() == 1 &&
+                args[0].kind() == AutomationValue::Kind::Truth) {
+                *flag(id) = args[0].truth();
+                return ComponentError::None;
+            }
+            if (kind != InvokeKind::PropertyPut && args.empty()) {
+                result.set(*flag(id));
+                return ComponentError::None;
+            }
         }
         return invokeOther(id, kind, args, result);
     }
