@@ -49,6 +49,30 @@ TEST(IntegerAndTruthText, Forms) {
     EXPECT_EQ(BoolToText(false), "假");
 }
 
+// Short and long texts take different ways through the search: both must find the first
+// occurrence at or after the start, 1-based, or -1.
+TEST(FindText, FindsTheFirstOccurrenceFromTheStart) {
+    std::uint64_t state = 3;
+    auto next = [&state](int n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(static_cast<std::size_t>(next(i % 2 == 0 ? 20 : 150)), 'a');
+        for (char& c : text) c = "ab+*"[next(4)];
+        std::string sought(static_cast<std::size_t>(1 + next(4)), 'a');
+        for (char& c : sought) c = "ab+*"[next(4)];
+        const int from = 1 + next(static_cast<int>(text.size()) + 2);
+        const std::size_t expected = std::string_view(text).find(sought, from - 1);
+        const int found = FindText(text, sought, from);
+        EXPECT_EQ(found, expected == std::string_view::npos ? -1 : static_cast<int>(expected) + 1)
+            << text << " / " << sought << " from " << from;
+    }
+    EXPECT_EQ(FindText("5*3-4", "3-4", 1), 3);
+    EXPECT_EQ(FindText("3-4", "3-4x", 1), -1);
+    EXPECT_EQ(FindText("abc", "", 1), -1);
+}
+
 TEST(ReplacePairs, AppliesPairsInOrderOnPreviousResult) {
     const std::array pairs{ReplacePair{"*", "×"}, ReplacePair{"/", "÷"}};
     EXPECT_EQ(ReplacePairs("6/3*2=", std::nullopt, 1, true, pairs), "6÷3×2=");
