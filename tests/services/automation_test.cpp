@@ -40,6 +40,13 @@ TEST(AutomationObject, UnknownMemberAndFailedConversions) {
     ASSERT_TRUE(regex.Put("Global", true));
     EXPECT_EQ(regex.GetText("Global"), "-1");
     EXPECT_EQ(regex.GetNumber("Global"), -1);
+    // Flags read back what was written, of whatever kind; a read with an argument fails.
+    ASSERT_TRUE(regex.Put("IgnoreCase", false));
+    EXPECT_FALSE(regex.GetTruth("IgnoreCase"));
+    ASSERT_TRUE(regex.Put("IgnoreCase", std::int32_t{2}));
+    EXPECT_TRUE(regex.GetTruth("IgnoreCase"));
+    EXPECT_FALSE(regex.GetTruth("Multiline", {1}));
+    EXPECT_EQ(LastComponentError(), -9);
     // A property takes no arguments; a method needs its own.
     EXPECT_EQ(regex.GetText("Pattern", {1}), "");
     EXPECT_EQ(LastComponentError(), -9);
