@@ -53,6 +53,9 @@ std::uint32_t RandomSource::ReachableValues(std::int32_t lo, std::int32_t hi) {
 }
 
 std::int32_t RandomSource::RandomInRange(std::int32_t lo, std::int32_t hi) {
+    // A range of one value gives it whatever the counter says: the reading, dearer than all
+    // the rest, is spared (a single enabled operator is drawn this way at every slot).
+    if (effectiveSpan(lo, hi) == 1) return lo;
     return RandomStep(static_cast<std::uint32_t>(MixCounter(read())), lo, hi);
 }
 

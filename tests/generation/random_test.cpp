@@ -77,6 +77,20 @@ TEST(RandomSource, TightLoopReadingsGiveUnpatternedDraws) {
     EXPECT_NEAR(r.operatorAgree, 0.5, 0.02);
 }
 
+TEST(RandomSource, ASingleValueRangeNeedsNoReading) {
+    int reads = 0;
+    RandomSource random([&reads] {
+        ++reads;
+        return std::uint64_t{12345};
+    });
+    EXPECT_EQ(random.RandomInRange(4, 4), 4);
+    EXPECT_EQ(random.RandomInRange(2147483647, 0), 2147483647);  // hi = 0 is 2147483647
+    EXPECT_EQ(reads, 0);
+    EXPECT_EQ(random.RandomInRange(1, 2),
+              RandomStep(static_cast<std::uint32_t>(MixCounter(12345)), 1, 2));
+    EXPECT_EQ(reads, 1);
+}
+
 TEST(DrawDistinctNumbers, DistinctInRangeAndSafeOnAnyInput) {
     RandomSource random;
     for (int i = 0; i < 2000; ++i) {
