@@ -33,14 +33,19 @@ public:
         m_random.DrawDistinctNumbers(m_request.operandCount, 1, m_request.numberLimit, m_numbers);
         const auto m = static_cast<std::int32_t>(m_operators.size());
         char buffer[128];
+        // Where each placeholder went, left to right; a checked request has at most nine operands.
+        char* slots[kMaxOperandCount];
         char* p = buffer;
+        std::size_t placeholders = 0;
         for (std::size_t i = 0; i < m_numbers.size(); ++i) {
             p = std::to_chars(p, buffer + sizeof buffer, m_numbers[i]).ptr;
-            if (i + 1 < m_numbers.size()) *p++ = '|';
+            if (i + 1 < m_numbers.size()) {
+                slots[placeholders++] = p;
+                *p++ = '|';
+            }
         }
-        for (char* c = buffer; c != p; ++c) {
-            if (*c == '|')
-                *c = m_operators[static_cast<std::size_t>(m_random.RandomInRange(1, m) - 1)];
+        for (std::size_t i = 0; i < placeholders; ++i) {
+            *slots[i] = m_operators[static_cast<std::size_t>(m_random.RandomInRange(1, m) - 1)];
         }
         q.assign(buffer, p);
     }
