@@ -316,16 +316,11 @@ std::string detail::ConvertToText(const AutomationValue& value) {
 }
 
 void detail::AssignText(AutomationValue&& value, std::string& out) {
-    if (LastComponentError() == 0) {
-        if (const double* number = value.number()) {
-            char buffer[kNumberTextCapacity];
-            out.assign(buffer, FormatNumber(*number, buffer));
-            return;
-        }
-        if (std::string* text = value.text()) {
-            out.swap(*text);
-            return;
-        }
+    // Numbers, what evaluation gives, are written into the kept storage; the rest as AsText.
+    if (const double* number = value.number(); number != nullptr && LastComponentError() == 0) {
+        char buffer[kNumberTextCapacity];
+        out.assign(buffer, FormatNumber(*number, buffer));
+        return;
     }
     out = AsText(std::move(value));
 }
