@@ -72,22 +72,20 @@ bool roundedDigits(double a, char* digits, int& exponent) {
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    // Two digits per division, in two independent 32-bit halves.
-    auto high = static_cast<std::uint32_t>(whole / 100'000'000);  // seven digits
-    auto low = static_cast<std::uint32_t>(whole % 100'000'000);   // eight digits
-    for (int i = 13; i >= 7; i -= 2) {
-        const std::size_t pair = (low % 100) * 2;
-        low /= 100;
-        digits[i] = kPairs[pair];
-        digits[i + 1] = kPairs[pair + 1];
-    }
-    for (int i = 5; i >= 1; i -= 2) {
-        const std::size_t pair = (high % 100) * 2;
-        high /= 100;
-        digits[i] = kPairs[pair];
-        digits[i + 1] = kPairs[pair + 1];
-    }
-    digits[0] = static_cast<char>('0' + high);
+    // Two digits per division, in two independent 32-bit halves; `at` is where the last pair
+    // begins, and what is left over above the pairs is returned.
+    auto pairs = [digits](std::uint32_t half, int at, int count) {
+        for (int i = at; count > 0; i -= 2, --count) {
+            const std::size_t pair = (half % 100) * 2;
+            half /= 100;
+            digits[i] = kPairs[pair];
+            digits[i + 1] = kPairs[pair + 1];
+        }
+        return half;
+    };
+    pairs(static_cast<std::uint32_t>(whole % 100'000'000), 13, 4);  // eight digits
+    const std::uint32_t first = pairs(static_cast<std::uint32_t>(whole / 100'000'000), 5, 3);
+    digits[0] = static_cast<char>('0' + first);
     exponent = e;
     return true;
 }
