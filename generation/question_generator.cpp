@@ -73,13 +73,13 @@ Bracketing bracketMatch(std::string& q, const PatternMatcher& matcher, int index
     return Bracketing::Bracketed;
 }
 
-// Runs the pattern over q and brackets the group of its first match; `found` is the number of
-// matches.
-Bracketing bracketFirstMatch(std::string& q, PatternMatcher& matcher, int& found) {
-    found = 0;
+// Runs the pattern over q and brackets the group of its first match; `found`, when given,
+// receives the number of matches.
+Bracketing bracketFirstMatch(std::string& q, PatternMatcher& matcher, int* found = nullptr) {
     if (!matcher.Match(kBracketPattern, q)) return Bracketing::Failed;
-    found = matcher.MatchCount();
-    if (found == 0) return Bracketing::NoMatch;
+    const int count = matcher.MatchCount();
+    if (found != nullptr) *found = count;
+    if (count == 0) return Bracketing::NoMatch;
     return bracketMatch(q, matcher, 1, 0);
 }
 
@@ -88,9 +88,9 @@ Bracketing bracketFirstMatch(std::string& q, PatternMatcher& matcher, int& found
 Bracketing BracketCandidate(std::string& q, PatternMatcher& matcher, bool mixed, bool only) {
     int found = 0;
     Bracketing bracketing = Bracketing::NoMatch;
-    if (mixed) bracketing = bracketFirstMatch(q, matcher, found);
+    if (mixed) bracketing = bracketFirstMatch(q, matcher, &found);
     if (!only || bracketing == Bracketing::Failed) return bracketing;
-    if (!mixed) return bracketFirstMatch(q, matcher, found);
+    if (!mixed) return bracketFirstMatch(q, matcher);
     // The second run of the pattern, over the text with the first pair, is read off the first
     // run. No match can hold a bracket. Before the pair there is no whole match: the first
     // match was the leftmost, and its part before the pair is digits and one operator. After
@@ -240,12 +240,11 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
         }
         if (request.bracketsOnly) {
             // Fresh candidates until one takes a pair.
-            int found = 0;
             while (bracketing == Bracketing::NoMatch) {
                 if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
                 builder.build(q);
                 ++outcome.candidates;
-                bracketing = bracketFirstMatch(q, matcher, found);
+                bracketing = bracketFirstMatch(q, matcher);
             }
         }
         if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
