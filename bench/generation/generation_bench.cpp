@@ -1,7 +1,10 @@
 // Time to generate one full list per request, and the cost of one candidate through the real
-// service classes. Run: build-gen/bench/generation_bench --benchmark_filter=Generate
+// service classes (Generate/Rn) and in a tight hand-written loop (Tight/Rn), side by side in
+// one run. Run: build/bin/generation_bench --benchmark_filter=/R
 #include <benchmark/benchmark.h>
 
+#include <charconv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -52,8 +55,136 @@ void R3(benchmark::State& s) { generate(s, request(6, {"+", "-", "*", "/"}, 100,
 void R4(benchmark::State& s) { generate(s, request(9, {"+", "-", "*", "/"}, 10, true, true)); }
 void R7(benchmark::State& s) { generate(s, request(3, {"-"}, 1, false, false)); }
 
+// The yardstick: a tight hand-written loop over the same request, with no service layer.
+// Operands and operators are drawn the same way (one counter reading each), the bracket
+// places are found in the operator list, the value is worked out in the same order of
+// double operations, and only accepted questions are written out as text.
+struct Tight {
+    const GenerationRequest& r;
+    RandomSource& random;
+    std::vector<std::int32_t> numbers;
+    char ops[kMaxOperandCount]{};
+    int first = -1, second = -1;  // operator index of each pair's "*" or "/", or -1
+
+    // Whether a pair's "(" stands before operand i.
+    bool opens(int i) const {
+        return (first >= 0 && i == first + 1) || (second >= 0 && i == second + 1);
+    }
+    static bool isProduct(char op) { return op == '*' || op == '/'; }
+    static bool isSum(char op) { return op == '+' || op == '-'; }
+
+    void build() {
+        random.DrawDistinctNumbers(r.operandCount, 1, r.numberLimit, numbers);
+        const auto m = static_cast<std::int32_t>(r.operators.size());
+        for (int i = 0; i + 1 < r.operandCount; ++i) {
+            ops[i] = r.operators[static_cast<std::size_t>(random.RandomInRange(1, m) - 1)][0];
+        }
+    }
+    // The leftmost number, "*" or "/", number, "+" or "-", number from operator `from` on.
+    int findPair(int from) const {
+        for (int i = from; i + 2 < r.operandCount; ++i) {
+            if (isProduct(ops[i]) && isSum(ops[i + 1])) return i;
+        }
+        return -1;
+    }
+    static double apply(double a, char op, double b) {
+        switch (op) {
+            case '+':
+                return a + b;
+            case '-':
+                return a - b;
+            case '*':
+                return a * b;
+            default:
+                return a / b;
+        }
+    }
+    double value() const {
+        double sum = 0, term = 0;
+        char sumOp = '+';
+        char termOp = '*';
+        bool termStarted = false;
+        for (int i = 0; i < r.operandCount; ++i) {
+            double operand = numbers[static_cast<std::size_t>(i)];
+            if (opens(i)) {
+                operand = apply(operand, ops[i], numbers[static_cast<std::size_t>(i + 1)]);
+                ++i;
+            }
+            term = termStarted ? apply(term, termOp, operand) : operand;
+            termStarted = true;
+            const char next = i + 1 < r.operandCount ? ops[i] : '+';
+            if (isSum(next)) {
+                sum = sumOp == '+' ? sum + term : sum - term;
+                sumOp = next;
+                termStarted = false;
+            } else {
+                termOp = next;
+            }
+        }
+        return sum;
+    }
+    std::string text() const {
+        char buffer[128];
+        char* p = buffer;
+        for (int i = 0; i < r.operandCount; ++i) {
+            if (opens(i)) *p++ = '(';
+            p = std::to_chars(p, buffer + sizeof buffer, numbers[static_cast<std::size_t>(i)]).ptr;
+            if (i > 0 && opens(i - 1)) *p++ = ')';
+            if (i + 1 < r.operandCount) *p++ = ops[i];
+        }
+        return std::string(buffer, p);
+    }
+};
+
+void tightLoop(benchmark::State& state, const GenerationRequest& r) {
+    double candidates = 0;
+    RandomSource random;
+    for (auto _ : state) {
+        Tight t{r, random, {}};
+        std::vector<Question> questions;
+        questions.reserve(static_cast<std::size_t>(r.questionCount));
+        while (questions.size() < static_cast<std::size_t>(r.questionCount)) {
+            t.build();
+            ++candidates;
+            t.first = t.second = -1;
+            if (r.mixedBrackets) t.first = t.findPair(0);
+            if (r.bracketsOnly) {
+                if (r.mixedBrackets && t.first >= 0) t.second = t.findPair(t.first + 3);
+                while (t.first < 0) {
+                    t.build();
+                    ++candidates;
+                    t.first = t.findPair(0);
+                }
+            }
+            const double v = t.value();
+            // Whole at 15 significant digits, then in range.
+            const double whole = std::nearbyint(v);
+            if (std::fabs(v - whole) > std::fabs(v) * 1e-14) continue;
+            if (whole < 0 || whole >= r.answerLimit) continue;
+            char answer[24];
+            const auto end =
+                std::to_chars(answer, answer + sizeof answer, static_cast<std::int64_t>(whole)).ptr;
+            questions.push_back({t.text(), std::string(answer, end)});
+        }
+        benchmark::DoNotOptimize(questions.data());
+    }
+    state.counters["per_candidate"] =
+        benchmark::Counter(candidates, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void T1(benchmark::State& s) { tightLoop(s, request(4, {"+", "-"}, 1000, false, false)); }
+void T2(benchmark::State& s) { tightLoop(s, request(4, {"+", "-", "*", "/"}, 1000, true, false)); }
+void T3(benchmark::State& s) { tightLoop(s, request(6, {"+", "-", "*", "/"}, 100, false, true)); }
+void T4(benchmark::State& s) { tightLoop(s, request(9, {"+", "-", "*", "/"}, 10, true, true)); }
+void T7(benchmark::State& s) { tightLoop(s, request(3, {"-"}, 1, false, false)); }
+
 BENCHMARK(R1)
     ->Name("Generate/R1")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(T1)
+    ->Name("Tight/R1")
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
@@ -62,8 +193,18 @@ BENCHMARK(R2)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+BENCHMARK(T2)
+    ->Name("Tight/R2")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(R3)
     ->Name("Generate/R3")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(T3)
+    ->Name("Tight/R3")
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
@@ -72,8 +213,18 @@ BENCHMARK(R4)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+BENCHMARK(T4)
+    ->Name("Tight/R4")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(R7)
     ->Name("Generate/R7")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(T7)
+    ->Name("Tight/R7")
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
