@@ -26,6 +26,14 @@ GenerationRequest request(int operands, std::vector<std::string> operators, int 
     return r;
 }
 
+// Candidates per list, and the time per candidate, for either loop.
+void reportCandidates(benchmark::State& state, double candidates) {
+    state.counters["candidates"] =
+        benchmark::Counter(candidates, benchmark::Counter::kAvgIterations);
+    state.counters["per_candidate"] =
+        benchmark::Counter(candidates, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void generate(benchmark::State& state, const GenerationRequest& r) {
     double candidates = 0;
     RandomSource random;
@@ -43,17 +51,8 @@ void generate(benchmark::State& state, const GenerationRequest& r) {
         candidates += static_cast<double>(outcome.candidates);
         benchmark::DoNotOptimize(outcome.questions.data());
     }
-    state.counters["candidates"] =
-        benchmark::Counter(candidates, benchmark::Counter::kAvgIterations);
-    state.counters["per_candidate"] =
-        benchmark::Counter(candidates, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportCandidates(state, candidates);
 }
-
-void R1(benchmark::State& s) { generate(s, request(4, {"+", "-"}, 1000, false, false)); }
-void R2(benchmark::State& s) { generate(s, request(4, {"+", "-", "*", "/"}, 1000, true, false)); }
-void R3(benchmark::State& s) { generate(s, request(6, {"+", "-", "*", "/"}, 100, false, true)); }
-void R4(benchmark::State& s) { generate(s, request(9, {"+", "-", "*", "/"}, 10, true, true)); }
-void R7(benchmark::State& s) { generate(s, request(3, {"-"}, 1, false, false)); }
 
 // The yardstick: a tight hand-written loop over the same request, with no service layer.
 // Operands and operators are drawn the same way (one counter reading each), the bracket
@@ -168,66 +167,34 @@ void tightLoop(benchmark::State& state, const GenerationRequest& r) {
         }
         benchmark::DoNotOptimize(questions.data());
     }
-    state.counters["per_candidate"] =
-        benchmark::Counter(candidates, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    reportCandidates(state, candidates);
 }
 
-void T1(benchmark::State& s) { tightLoop(s, request(4, {"+", "-"}, 1000, false, false)); }
-void T2(benchmark::State& s) { tightLoop(s, request(4, {"+", "-", "*", "/"}, 1000, true, false)); }
-void T3(benchmark::State& s) { tightLoop(s, request(6, {"+", "-", "*", "/"}, 100, false, true)); }
-void T4(benchmark::State& s) { tightLoop(s, request(9, {"+", "-", "*", "/"}, 10, true, true)); }
-void T7(benchmark::State& s) { tightLoop(s, request(3, {"-"}, 1, false, false)); }
+struct NamedRequest {
+    const char* id;
+    GenerationRequest request;
+};
 
-BENCHMARK(R1)
-    ->Name("Generate/R1")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(T1)
-    ->Name("Tight/R1")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(R2)
-    ->Name("Generate/R2")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(T2)
-    ->Name("Tight/R2")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(R3)
-    ->Name("Generate/R3")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(T3)
-    ->Name("Tight/R3")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(R4)
-    ->Name("Generate/R4")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(T4)
-    ->Name("Tight/R4")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(R7)
-    ->Name("Generate/R7")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(T7)
-    ->Name("Tight/R7")
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+// Each request through the real services and through the yardstick, side by side.
+const bool kRegistered = [] {
+    const NamedRequest requests[] = {
+        {"R1", request(4, {"+", "-"}, 1000, false, false)},
+        {"R2", request(4, {"+", "-", "*", "/"}, 1000, true, false)},
+        {"R3", request(6, {"+", "-", "*", "/"}, 100, false, true)},
+        {"R4", request(9, {"+", "-", "*", "/"}, 10, true, true)},
+        {"R7", request(3, {"-"}, 1, false, false)},
+    };
+    for (const NamedRequest& r : requests) {
+        for (const auto& [loop, run] :
+             {std::pair{"Generate/", &generate}, {"Tight/", &tightLoop}}) {
+            benchmark::RegisterBenchmark((std::string(loop) + r.id).c_str(), run, r.request)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(5)
+                ->ReportAggregatesOnly(true);
+        }
+    }
+    return true;
+}();
 
 // The pieces of one candidate, for profiling.
 void Evaluate(benchmark::State& state) {
