@@ -1,6 +1,7 @@
 #include "generation/question_generator.h"
 
 #include <charconv>
+#include <cmath>
 #include <ctime>
 
 namespace suantiji {
@@ -202,6 +203,22 @@ bool IsAcceptedAnswer(const std::string& answer, std::int32_t answerLimit) {
     return digitsFrom == 0 || value == 0;
 }
 
+Acceptance AcceptValue(AutomationValue&& value, std::int32_t answerLimit, std::string& answer) {
+    if (LastComponentError() != 0) return Acceptance::Failed;
+    if (const double* number = value.number()) {
+        // Most candidates end here, before their text is made. Rounding to 15 significant
+        // digits moves a value below 10^10 by at most 5e-6, so one farther than 1e-5 from a
+        // whole number keeps its "."; outside [-1, limit + 1] the text is negative, at or
+        // past the limit, or not a plain number (NaN fails both comparisons).
+        const double v = *number;
+        if (!(v >= -1 && v <= static_cast<double>(answerLimit) + 1)) return Acceptance::Rejected;
+        if (std::fabs(v - std::nearbyint(v)) > 1e-5) return Acceptance::Rejected;
+    }
+    detail::AssignText(std::move(value), answer);
+    if (answer.empty()) return Acceptance::Failed;
+    return IsAcceptedAnswer(answer, answerLimit) ? Acceptance::Accepted : Acceptance::Rejected;
+}
+
 GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
                                     ExpressionEvaluator& evaluator, RandomSource& random,
                                     std::chrono::milliseconds budget) {
@@ -248,9 +265,15 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
             }
         }
         if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
-        evaluator.Evaluate(q, answer);
-        if (answer.empty()) return fail(RequestProblem::ServiceUnavailable);
-        if (IsAcceptedAnswer(answer, request.answerLimit)) outcome.questions.push_back({q, answer});
+        switch (AcceptValue(evaluator.EvaluateValue(q), request.answerLimit, answer)) {
+            case Acceptance::Accepted:
+                outcome.questions.push_back({q, answer});
+                break;
+            case Acceptance::Rejected:
+                break;
+            case Acceptance::Failed:
+                return fail(RequestProblem::ServiceUnavailable);
+        }
     }
     return outcome;
 }

@@ -67,4 +67,14 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
 // value from 0 to below answerLimit. An empty text is a failed evaluation, never 0.
 bool IsAcceptedAnswer(const std::string& answer, std::int32_t answerLimit);
 
+// What the acceptance rule makes of one evaluation result.
+enum class Acceptance { Accepted, Rejected, Failed };
+
+// The acceptance rule applied to the evaluator's result before it becomes text; `answer`
+// receives the text of an accepted result. A number that cannot read as a whole answer in
+// range, even once rounded to 15 significant digits, is rejected without being written out;
+// any other result is written and judged by IsAcceptedAnswer, so the outcome is the same as
+// judging every text. Failed: the call failed or gave an empty text.
+Acceptance AcceptValue(AutomationValue&& value, std::int32_t answerLimit, std::string& answer);
+
 }  // namespace suantiji

@@ -30,7 +30,11 @@ std::string ExpressionEvaluator::Evaluate(std::string_view expression) const {
 }
 
 void ExpressionEvaluator::Evaluate(std::string_view expression, std::string& answer) const {
-    detail::AssignText(m_engine.CallValue(m_evalId, {expression}), answer);
+    detail::AssignText(EvaluateValue(expression), answer);
+}
+
+AutomationValue ExpressionEvaluator::EvaluateValue(std::string_view expression) const {
+    return m_engine.CallValue(m_evalId, {expression});
 }
 
 bool ExpressionEvaluator::RunStatement(std::string_view statement) const {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <set>
+
+#include "services/number_text.h"
 
 namespace suantiji {
 namespace {
@@ -431,6 +435,73 @@ INSTANTIATE_TEST_SUITE_P(Rule, AcceptanceTest,
                                          AnswerCase{"2147483646", 2147483647, true},
                                          AnswerCase{"4294967296", 2147483647, false},
                                          AnswerCase{"99999999999999999999999", 2147483647, false}));
+
+// Judging the raw value must give what judging its text gives, and the same text. The values
+// sit where a shortcut would go wrong: next to whole numbers, at the limits, and beyond.
+TEST(AcceptValue, AgreesWithTheTextRule) {
+    std::vector<double> values = {std::nan(""),
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  -0.0,
+                                  1e-20,
+                                  -1e-20,
+                                  1e21,
+                                  -1e21,
+                                  std::numeric_limits<double>::max(),
+                                  std::numeric_limits<double>::denorm_min(),
+                                  1.0 / 49 * 49,
+                                  6.0 / 4 * 2,
+                                  3.0 - 5 + 4};
+    for (double whole : {0.0, 1.0, 2.0, 9.0, 10.0, 99.0, 100.0, 999.0, 1000.0, 2147483646.0,
+                         2147483647.0, 2147483648.0}) {
+        for (double sign : {1.0, -1.0}) {
+            double up = whole, down = whole;
+            for (int k = 0; k < 4; ++k) {
+                values.push_back(sign * up);
+                values.push_back(sign * down);
+                up = std::nextafter(up, HUGE_VAL);
+                down = std::nextafter(down, -HUGE_VAL);
+            }
+            for (double d : {1e-14 * whole, 4e-6, 5e-6, 6e-6, 1e-5, 1.1e-5, 0.25, 0.5}) {
+                values.push_back(sign * (whole + d));
+                values.push_back(sign * (whole - d));
+            }
+        }
+    }
+    // Quotients as candidates give them.
+    for (int a = -600; a <= 600; ++a) {
+        for (int b = 1; b <= 300; ++b) values.push_back(static_cast<double>(a) / b);
+    }
+    std::string answer;
+    for (std::int32_t limit : {1, 2, 10, 100, 1000, 2147483647}) {
+        for (double v : values) {
+            const std::string text = NumberToText(v);
+            const bool expected = IsAcceptedAnswer(text, limit);
+            SetLastComponentError(ComponentError::None);
+            answer = "stale";
+            const Acceptance got = AcceptValue(AutomationValue(v), limit, answer);
+            ASSERT_EQ(got, expected ? Acceptance::Accepted : Acceptance::Rejected)
+                << text << " limit " << limit;
+            if (expected) {
+                ASSERT_EQ(answer, text);
+            }
+        }
+    }
+}
+
+TEST(AcceptValue, OtherResultsAreJudgedAsText) {
+    std::string answer;
+    SetLastComponentError(ComponentError::None);
+    EXPECT_EQ(AcceptValue(AutomationValue("42"), 100, answer), Acceptance::Accepted);
+    EXPECT_EQ(answer, "42");
+    EXPECT_EQ(AcceptValue(AutomationValue(std::int32_t{7}), 5, answer), Acceptance::Rejected);
+    EXPECT_EQ(AcceptValue(AutomationValue("4.5"), 100, answer), Acceptance::Rejected);
+    // An empty text, or a call that failed, is a failed evaluation, never a rejected answer.
+    EXPECT_EQ(AcceptValue(AutomationValue(""), 100, answer), Acceptance::Failed);
+    SetLastComponentError(ComponentError::Exception);
+    EXPECT_EQ(AcceptValue(AutomationValue(3.0), 100, answer), Acceptance::Failed);
+    SetLastComponentError(ComponentError::None);
+}
 
 }  // namespace
 }  // namespace suantiji
