@@ -146,7 +146,9 @@ void tightLoop(benchmark::State& state, const GenerationRequest& r) {
             t.build();
             ++candidates;
             t.first = t.second = -1;
-            if (r.mixedBrackets) t.first = t.findPair(0);
+            // Either option looks at this candidate first; only a miss under bracketsOnly
+            // draws again.
+            if (r.mixedBrackets || r.bracketsOnly) t.first = t.findPair(0);
             if (r.bracketsOnly) {
                 if (r.mixedBrackets && t.first >= 0) t.second = t.findPair(t.first + 3);
                 while (t.first < 0) {
