@@ -29,10 +29,6 @@ std::string ExpressionEvaluator::Evaluate(std::string_view expression) const {
     return m_engine.CallText(m_evalId, {expression});
 }
 
-void ExpressionEvaluator::Evaluate(std::string_view expression, std::string& answer) const {
-    detail::AssignText(EvaluateValue(expression), answer);
-}
-
 AutomationValue ExpressionEvaluator::EvaluateValue(std::string_view expression) const {
     return m_engine.CallValue(m_evalId, {expression});
 }

@@ -20,9 +20,6 @@ public:
 
     // The value as text: whole values as plain digits, others with "."; empty on failure.
     std::string Evaluate(std::string_view expression) const;
-    // The same into `answer`, whose storage is reused: a caller that evaluates many texts and
-    // keeps few of them allocates nothing for the rest.
-    void Evaluate(std::string_view expression, std::string& answer) const;
     // The member's result as it comes back, before any conversion to text: a caller that
     // discards most results writes text only for those it keeps.
     AutomationValue EvaluateValue(std::string_view expression) const;

@@ -240,22 +240,22 @@ TEST(Evaluate, FailuresGiveEmptyTextAndACode) {
     EXPECT_EQ(LastComponentError(), 0);
 }
 
-// The reusing form must overwrite whatever the string held, longer or shorter, and clear it on
-// failure, exactly as the returning form answers.
-TEST(Evaluate, IntoAReusedStringGivesTheSameTextsAsReturning) {
+// The raw result, written into a reused string, must give what Evaluate returns: the reused
+// string overwritten, longer or shorter, and cleared on failure.
+TEST(Evaluate, RawValueGivesTheSameTextsAsReturning) {
     ExpressionEvaluator evaluator;
     std::string answer = "left over from before, longer than any answer";
     for (const char* text : {"1/3", "7", "2+", "1/49*49", "10/4", "", "100000*99999", "2+"}) {
         const std::string returned = evaluator.Evaluate(text);
         const int code = LastComponentError();
-        evaluator.Evaluate(text, answer);
+        detail::AssignText(evaluator.EvaluateValue(text), answer);
         EXPECT_EQ(answer, returned) << text;
         EXPECT_EQ(LastComponentError(), code) << text;
     }
     const ComponentRegistry nothing;
     const ExpressionEvaluator without(nothing);
     answer = "3.5";
-    without.Evaluate("1+1", answer);
+    detail::AssignText(without.EvaluateValue("1+1"), answer);
     EXPECT_EQ(answer, "");
     EXPECT_EQ(LastComponentError(), -1);
 }
