@@ -164,13 +164,6 @@ struct LinearStep {
 // costs less than making the masks; above 63 the ends, 0 to the size, outgrow 64 bits.
 constexpr std::size_t kMaskedShortest = 17;
 constexpr std::size_t kMaskedLongest = 63;
-constexpr std::size_t kMaxMaskRanges = 16;
-
-// Bytes lo ... lo + width, repeated across a vector.
-struct alignas(16) ByteRange {
-    std::array<unsigned char, 16> lo;
-    std::array<unsigned char, 16> width;
-};
 
 struct MaskStep {
     int mask = -1;  // the class; -1 for a capture mark
@@ -201,11 +194,11 @@ public:
     // The step after the first in `linear` when it must take one character at least, or -1.
     int linearFollow = -1;
     // `linear` by class masks, when it begins with an unbounded run, every step takes one
-    // character, optional or repeated, and the classes fit in a few byte ranges; empty
-    // otherwise. Ranges are ordered by class; maskRangeEnd[c] is where those of class c end.
+    // character, optional or repeated, and there are at most eight classes; empty otherwise.
+    // maskClasses[b] has bit c set when byte b is in class c.
     std::vector<MaskStep> maskSteps;
-    std::vector<ByteRange> maskRanges;
-    std::vector<std::size_t> maskRangeEnd;
+    std::array<unsigned char, 256> maskClasses{};
+    std::size_t maskClassCount = 0;
 };
 
 namespace {
@@ -1122,82 +1115,43 @@ void compileMasks(Program& p) {
         }
         steps.push_back(masked);
     }
-    std::vector<ByteRange> ranges;
-    std::vector<std::size_t> ends;
-    for (const std::array<bool, 256>* set : classes) {
-        for (unsigned b = 0; b < 256; ++b) {
-            if (!(*set)[b]) continue;
-            unsigned last = b;
-            while (last + 1 < 256 && (*set)[last + 1]) ++last;
-            if (ranges.size() == kMaxMaskRanges) return;
-            ByteRange range;
-            range.lo.fill(static_cast<unsigned char>(b));
-            range.width.fill(static_cast<unsigned char>(last - b));
-            ranges.push_back(range);
-            b = last;
-        }
-        ends.push_back(ranges.size());
-    }
     p.maskSteps = std::move(steps);
-    p.maskRanges = std::move(ranges);
-    p.maskRangeEnd = std::move(ends);
+    p.maskClassCount = classes.size();
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        for (unsigned b = 0; b < 256; ++b) {
+            if ((*classes[c])[b]) p.maskClasses[b] |= static_cast<unsigned char>(1u << c);
+        }
+    }
 }
 
-#ifdef __SSE2__
-// Bit i of masks[c] tells whether byte i of the subject is in class c. The subject is read in
-// 16-byte lanes, the last one ending where the subject ends (overlapping the one before).
+// Bit i of masks[c] tells whether byte i of the subject is in class c. Each byte's classes
+// come from one table load; the class bits are then gathered sixteen bytes at a time.
 void classMasks(const Program& p, std::string_view subject, std::uint64_t* masks) {
     const std::size_t size = subject.size();
-    __m128i lanes[4];
-    std::size_t offsets[4];
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < size; at += 16) {
-        offsets[count] = std::min(at, size - 16);
-        lanes[count] =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(subject.data() + offsets[count]));
-        ++count;
+    alignas(16) unsigned char bits[64] = {};
+    for (std::size_t i = 0; i < size; ++i) {
+        bits[i] = p.maskClasses[static_cast<unsigned char>(subject[i])];
     }
-    const ByteRange* range = p.maskRanges.data();
-    for (std::size_t c = 0; c < p.maskRangeEnd.size(); ++c) {
-        __m128i in[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
-                         _mm_setzero_si128()};
-        for (const ByteRange* end = p.maskRanges.data() + p.maskRangeEnd[c]; range != end;
-             ++range) {
-            const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(range->lo.data()));
-            const __m128i width =
-                _mm_load_si128(reinterpret_cast<const __m128i*>(range->width.data()));
-            for (std::size_t i = 0; i < count; ++i) {
-                // lo <= b <= lo + width as (b - lo) <= width, unsigned.
-                const __m128i offset = _mm_sub_epi8(lanes[i], lo);
-                in[i] = _mm_or_si128(in[i], _mm_cmpeq_epi8(_mm_min_epu8(offset, width), offset));
-            }
+    const std::size_t lanes = (size + 15) / 16;
+    for (std::size_t c = 0; c < p.maskClassCount; ++c) {
+        std::uint64_t mask = 0;
+#ifdef __SSE2__
+        // Moves bit c of every byte to its top bit, which movemask collects.
+        const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(7 - c));
+        for (std::size_t lane = 0; lane < lanes; ++lane) {
+            const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(bits + lane * 16));
+            mask |= static_cast<std::uint64_t>(
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_sll_epi16(v, shift))))
+                    << (lane * 16);
         }
-        std::uint64_t bits = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            bits |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in[i])))
-                    << offsets[i];
-        }
-        masks[c] = bits;
-    }
-}
 #else
-// Bit i of masks[c] tells whether byte i of the subject is in class c.
-void classMasks(const Program& p, std::string_view subject, std::uint64_t* masks) {
-    std::size_t r = 0;
-    for (std::size_t c = 0; c < p.maskRangeEnd.size(); ++c) {
-        std::uint64_t bits = 0;
-        for (; r < p.maskRangeEnd[c]; ++r) {
-            const ByteRange& range = p.maskRanges[r];
-            for (std::size_t i = 0; i < subject.size(); ++i) {
-                const auto offset = static_cast<unsigned char>(
-                    static_cast<unsigned char>(subject[i]) - range.lo[0]);
-                bits |= static_cast<std::uint64_t>(offset <= range.width[0]) << i;
-            }
+        for (std::size_t i = 0; i < lanes * 16; ++i) {
+            mask |= static_cast<std::uint64_t>((bits[i] >> c) & 1u) << i;
         }
-        masks[c] = bits;
+#endif
+        masks[c] = mask;
     }
 }
-#endif
 
 // The places of `m` from which its run goes on without a break up to a place in `last`.
 std::uint64_t fillBack(std::uint64_t last, std::uint64_t m) {
