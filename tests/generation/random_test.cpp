@@ -109,5 +109,42 @@ TEST(DrawDistinctNumbers, DistinctInRangeAndSafeOnAnyInput) {
     EXPECT_EQ(numbers, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
 }
 
+// The drawing as its steps read: RandomInRange for every place, redrawn while it equals an
+// earlier member.
+std::vector<std::int32_t> drawOneByOne(RandomSource& random, int count, int lo, int hi) {
+    std::vector<std::int32_t> out;
+    while (static_cast<int>(out.size()) < count) {
+        std::int32_t v = random.RandomInRange(lo, hi);
+        while (std::find(out.begin(), out.end(), v) != out.end()) v = random.RandomInRange(lo, hi);
+        out.push_back(v);
+    }
+    return out;
+}
+
+TEST(DrawDistinctNumbers, SameDrawsAsOneByOneFromTheSameReadings) {
+    // Ranges small enough for the bitmap, wider ones, the widest span, spans that do not
+    // divide 32768, and a huge unsigned span.
+    const std::pair<int, int> ranges[] = {
+        {1, 2},   {1, 9},   {1, 10},    {1, 100},           {1, 255},
+        {1, 256}, {1, 257}, {5, 300},   {1, 32767},         {1, 32768},
+        {1, 0},   {-7, 7},  {1, 99991}, {INT_MIN, INT_MAX}, {10, 3}};
+    for (const auto& [lo, hi] : ranges) {
+        const int reachable = static_cast<int>(RandomSource::ReachableValues(lo, hi));
+        for (int count : {1, 2, 4, 9}) {
+            if (count > reachable) continue;
+            auto counter = [t = std::uint64_t{0x9E37}]() mutable {
+                return t += 0x2545F4914F6CDD1DULL;
+            };
+            RandomSource batch(counter);
+            RandomSource single(counter);
+            for (int i = 0; i < 300; ++i) {
+                ASSERT_EQ(batch.DrawDistinctNumbers(count, lo, hi),
+                          drawOneByOne(single, count, lo, hi))
+                    << lo << ".." << hi << " count " << count << " list " << i;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace suantiji
