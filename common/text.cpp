@@ -13,27 +13,28 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsAt(std::string_view text, std::size_t pos, std::string_view sought, bool caseSensitive) {
-    if (pos + sought.size() > text.size()) return false;
-    // Byte by byte: the texts compared are short, and quicker so than through library calls.
-    for (std::size_t i = 0; i < sought.size(); ++i) {
-        const bool same = caseSensitive ? text[pos + i] == sought[i]
-                                        : lowerAscii(text[pos + i]) == lowerAscii(sought[i]);
-        if (!same) return false;
-    }
-    return true;
+// Letters compare without regard to case unless asked; only an ASCII letter and its other
+// case differ in bit 0x20 alone.
+bool sameByte(char a, char b, bool caseSensitive) {
+    if (a == b) return true;
+    if (caseSensitive || (a ^ b) != 0x20) return false;
+    const char lower = static_cast<char>(a | 0x20);
+    return lower >= 'a' && lower <= 'z';
 }
 
 std::size_t findFrom(std::string_view text, std::string_view sought, std::size_t from,
                      bool caseSensitive) {
-    if (sought.empty() || from > text.size()) return std::string_view::npos;
+    if (sought.empty() || from > text.size() || sought.size() > text.size() - from) {
+        return std::string_view::npos;
+    }
     // Long texts are searched faster by the library; short ones, as the matcher's positions
     // are, byte by byte.
     if (caseSensitive && text.size() - from > 64) return text.find(sought, from);
-    for (std::size_t pos = from; pos + sought.size() <= text.size(); ++pos) {
-        if (equalsAt(text, pos, sought, caseSensitive)) return pos;
+    const std::size_t last = text.size() - sought.size();
+    for (std::size_t pos = from; pos <= last; ++pos) {
+        std::size_t i = 0;
+        while (i < sought.size() && sameByte(text[pos + i], sought[i], caseSensitive)) ++i;
+        if (i == sought.size()) return pos;
     }
     return std::string_view::npos;
 }

@@ -113,8 +113,9 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
                                                    : Utf16IndexToByteOffset(subject, index);
     }
     if (text.empty()) return from < subject.size() ? 0 : -2;
-    // Without letters in the sought text, ignoring case changes nothing: the plain search does.
-    const bool caseSensitive = !ignoreCase || !hasAsciiLetter(text);
+    // Without letters in the sought text, ignoring case changes nothing: over a long subject
+    // the plain search, which is faster there, does.
+    const bool caseSensitive = !ignoreCase || (subject.size() - from > 64 && !hasAsciiLetter(text));
     const int found = FindText(subject, text, static_cast<int>(from) + 1, caseSensitive);
     return found < 0 ? -2 : found - 1;
 }

@@ -73,6 +73,23 @@ TEST(FindText, FindsTheFirstOccurrenceFromTheStart) {
     EXPECT_EQ(FindText("abc", "", 1), -1);
 }
 
+TEST(FindText, IgnoringCaseFoldsAsciiLettersOnly) {
+    // Every pair of bytes: only A-Z against a-z differ and still match. "@" and "`", "[" and
+    // "{" also differ in bit 0x20 alone, and so do bytes above 0x7F.
+    auto lower = [](int c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+            const std::string text(1, static_cast<char>(a));
+            const std::string sought(1, static_cast<char>(b));
+            ASSERT_EQ(FindText(text, sought, 1, false), lower(a) == lower(b) ? 1 : -1)
+                << a << " " << b;
+            ASSERT_EQ(FindText(text, sought, 1, true), a == b ? 1 : -1) << a << " " << b;
+        }
+    }
+    EXPECT_EQ(FindText("12*Ab+c", "aB+C", 1, false), 4);
+    EXPECT_EQ(FindText("12*Ab+c", "aB+C", 5, false), -1);
+}
+
 TEST(ReplacePairs, AppliesPairsInOrderOnPreviousResult) {
     const std::array pairs{ReplacePair{"*", "×"}, ReplacePair{"/", "÷"}};
     EXPECT_EQ(ReplacePairs("6/3*2=", std::nullopt, 1, true, pairs), "6÷3×2=");
