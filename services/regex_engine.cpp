@@ -10,10 +10,6 @@
 #include <string>
 #include <utility>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace suantiji::regex {
 
 namespace {
@@ -1125,31 +1121,23 @@ void compileMasks(Program& p) {
 }
 
 // Bit i of masks[c] tells whether byte i of the subject is in class c. Each byte's classes
-// come from one table load; the class bits are then gathered sixteen bytes at a time.
+// come from one table load and are gathered eight bytes to a word in a register; a
+// multiplication then packs bit c of the word's eight bytes into eight bits.
 void classMasks(const Program& p, std::string_view subject, std::uint64_t* masks) {
     const std::size_t size = subject.size();
-    alignas(16) unsigned char bits[64] = {};
-    for (std::size_t i = 0; i < size; ++i) {
-        bits[i] = p.maskClasses[static_cast<unsigned char>(subject[i])];
-    }
-    const std::size_t lanes = (size + 15) / 16;
-    for (std::size_t c = 0; c < p.maskClassCount; ++c) {
-        std::uint64_t mask = 0;
-#ifdef __SSE2__
-        // Moves bit c of every byte to its top bit, which movemask collects.
-        const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(7 - c));
-        for (std::size_t lane = 0; lane < lanes; ++lane) {
-            const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(bits + lane * 16));
-            mask |= static_cast<std::uint64_t>(
-                        static_cast<unsigned>(_mm_movemask_epi8(_mm_sll_epi16(v, shift))))
-                    << (lane * 16);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(subject.data());
+    for (std::size_t c = 0; c < p.maskClassCount; ++c) masks[c] = 0;
+    for (std::size_t begin = 0; begin < size; begin += 8) {
+        const std::size_t end = std::min(begin + 8, size);
+        std::uint64_t word = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            word |= std::uint64_t{p.maskClasses[bytes[i]]} << ((i - begin) * 8);
         }
-#else
-        for (std::size_t i = 0; i < lanes * 16; ++i) {
-            mask |= static_cast<std::uint64_t>((bits[i] >> c) & 1u) << i;
+        for (std::size_t c = 0; c < p.maskClassCount; ++c) {
+            // Bit c of byte k lands on bit 56 + k and nothing else reaches bits 56 to 63.
+            const std::uint64_t low = (word >> c) & 0x0101010101010101ULL;
+            masks[c] |= ((low * 0x0102040810204080ULL) >> 56) << begin;
         }
-#endif
-        masks[c] = mask;
     }
 }
 
