@@ -20,9 +20,11 @@ xvfb_pid=
 step_start=$(date +%s.%N)
 
 cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
+    # The program must have ended before its folder goes: one still shutting down may write
+    # into it while it is removed.
+    [[ -n $app_pid ]] && { kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; } || true
+    [[ -n $xvfb_pid ]] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; } || true
+    rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; } || true
 }
 trap cleanup EXIT
 
