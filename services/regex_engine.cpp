@@ -195,6 +195,7 @@ public:
     std::vector<MaskStep> maskSteps;
     std::array<unsigned char, 256> maskClasses{};
     std::size_t maskClassCount = 0;
+    static_assert(Searcher::kMaxMasks <= 8, "a class is one bit of a byte in maskClasses");
 };
 
 namespace {
