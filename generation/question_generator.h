@@ -58,7 +58,8 @@ struct GenerationOutcome {
 };
 
 // Draws candidates until questionCount are accepted, or reports why it cannot. The budget
-// counts the calling thread's processor time.
+// counts the calling thread's processor time from the end of the first few thousand
+// candidates (a few milliseconds), when the clock is first read.
 GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
                                     ExpressionEvaluator& evaluator, RandomSource& random,
                                     std::chrono::milliseconds budget = kDefaultSearchBudget);
