@@ -102,12 +102,10 @@ std::int32_t TextToInteger(std::string_view text) {
         v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int32_t TruncateToInteger(double value) {
+std::int32_t TruncateOutOfRange(double value) {
     if (std::isnan(value)) return 0;
-    const double t = std::trunc(value);
-    if (t >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-    if (t <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(t);
+    return value > 0 ? std::numeric_limits<std::int32_t>::max()
+                     : std::numeric_limits<std::int32_t>::min();
 }
 
 std::string IntegerToText(std::int64_t value) {

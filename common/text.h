@@ -22,7 +22,12 @@ std::int64_t TextToInteger64(std::string_view text);
 std::int32_t TextToInteger(std::string_view text);
 
 // Floating point to integer: truncation toward zero, saturated to 32 bits (NaN gives 0).
-std::int32_t TruncateToInteger(double value);
+// Inline, since every match count goes through it: within range the conversion truncates.
+std::int32_t TruncateOutOfRange(double value);
+inline std::int32_t TruncateToInteger(double value) {
+    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<std::int32_t>(value);
+    return TruncateOutOfRange(value);
+}
 
 std::string IntegerToText(std::int64_t value);
 

@@ -213,7 +213,10 @@ Acceptance AcceptValue(AutomationValue&& value, std::int32_t answerLimit, std::s
         // past the limit, or not a plain number (NaN fails both comparisons).
         const double v = *number;
         if (!(v >= -1 && v <= static_cast<double>(answerLimit) + 1)) return Acceptance::Rejected;
-        if (std::fabs(v - std::nearbyint(v)) > 1e-5) return Acceptance::Rejected;
+        // The nearest whole number, by conversion rather than a library call: v + 1.5 is
+        // positive here, and where its rounding moves the floor, v is half way between two.
+        const double nearest = static_cast<double>(static_cast<std::int64_t>(v + 1.5)) - 1;
+        if (std::fabs(v - nearest) > 1e-5) return Acceptance::Rejected;
     }
     detail::AssignText(std::move(value), answer);
     if (answer.empty()) return Acceptance::Failed;

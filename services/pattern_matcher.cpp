@@ -100,17 +100,18 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
     const double firstIndex = match.GetNumber(id(m_ids.firstIndex, match, "FirstIndex"));
     const bool ignoreCase = m_regex.GetTruth(id(m_ids.ignoreCase, m_regex, "IgnoreCase"));
     const std::string_view subject = m_subject ? std::string_view(*m_subject) : std::string_view();
-    const double k = std::trunc(firstIndex);
     // The component counts UTF-16 units; the search starts at the matching byte offset, which
-    // in an ASCII subject is the index itself.
+    // in an ASCII subject is the index itself. Truncated toward zero, an index below 1 (or
+    // NaN) is 0, and one past the subject's size, in units or bytes, is its end.
     std::size_t from = 0;
-    if (k > 0) {
-        const auto index = static_cast<std::size_t>(k);
+    if (firstIndex >= 1) {
+        const std::size_t index = firstIndex < static_cast<double>(subject.size())
+                                      ? static_cast<std::size_t>(firstIndex)
+                                      : subject.size();
         if (m_subjectAscii == AsciiState::Unknown) {
             m_subjectAscii = IsAscii(subject) ? AsciiState::Ascii : AsciiState::Other;
         }
-        from = m_subjectAscii == AsciiState::Ascii ? std::min(index, subject.size())
-                                                   : Utf16IndexToByteOffset(subject, index);
+        from = m_subjectAscii == AsciiState::Ascii ? index : Utf16IndexToByteOffset(subject, index);
     }
     if (text.empty()) return from < subject.size() ? 0 : -2;
     // Without letters in the sought text, ignoring case changes nothing: over a long subject

@@ -40,6 +40,16 @@ TEST(TruncateToInteger, TowardZero) {
     EXPECT_EQ(TruncateToInteger(-3.9), -3);
     EXPECT_EQ(TruncateToInteger(1e300), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(TruncateToInteger(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(TruncateToInteger(-0.5), 0);
+    // Each side of the 32-bit range's edges, where the conversion stops and saturation starts.
+    constexpr auto top = std::numeric_limits<std::int32_t>::max();
+    constexpr auto bottom = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(TruncateToInteger(2147483647.9), top);
+    EXPECT_EQ(TruncateToInteger(2147483648.0), top);
+    EXPECT_EQ(TruncateToInteger(-2147483648.9), bottom);
+    EXPECT_EQ(TruncateToInteger(-2147483649.0), bottom);
+    EXPECT_EQ(TruncateToInteger(-1e300), bottom);
+    EXPECT_EQ(TruncateToInteger(-std::numeric_limits<double>::infinity()), bottom);
 }
 
 TEST(IntegerAndTruthText, Forms) {
