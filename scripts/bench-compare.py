@@ -13,7 +13,6 @@ import re
 import statistics
 import subprocess
 import sys
-from collections import defaultdict
 
 LINE = re.compile(r"^(\S+?)(?:/repeats:\d+)?_median\s.*per_candidate=([\d.]+)(n|u|m)s")
 SCALE = {"n": 1.0, "u": 1e3, "m": 1e6}
