@@ -98,7 +98,6 @@ AutomationObject PatternMatcher::matchObject(int index) const {
 
 int PatternMatcher::findPosition(std::string_view text, const AutomationObject& match) const {
     const double firstIndex = match.GetNumber(id(m_ids.firstIndex, match, "FirstIndex"));
-    const bool ignoreCase = m_regex.GetTruth(id(m_ids.ignoreCase, m_regex, "IgnoreCase"));
     const std::string_view subject = m_subject ? std::string_view(*m_subject) : std::string_view();
     // The component counts UTF-16 units; the search starts at the matching byte offset, which
     // in an ASCII subject is the index itself. Truncated toward zero, an index below 1 (or
@@ -114,9 +113,10 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
         from = m_subjectAscii == AsciiState::Ascii ? index : Utf16IndexToByteOffset(subject, index);
     }
     if (text.empty()) return from < subject.size() ? 0 : -2;
-    // Without letters in the sought text, ignoring case changes nothing: over a long subject
-    // the plain search, which is faster there, does.
-    const bool caseSensitive = !ignoreCase || (subject.size() - from > 64 && !hasAsciiLetter(text));
+    // Without letters in the sought text, ignoring case changes nothing, so the instance is
+    // asked only when it could (the generator's groups are digits and operators).
+    const bool caseSensitive =
+        !hasAsciiLetter(text) || !m_regex.GetTruth(id(m_ids.ignoreCase, m_regex, "IgnoreCase"));
     const int found = FindText(subject, text, static_cast<int>(from) + 1, caseSensitive);
     return found < 0 ? -2 : found - 1;
 }
