@@ -1,9 +1,15 @@
 #include "generation/question_generator.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <ctime>
-#include <optional>
+#include <limits>
+#include <unordered_set>
+#include <utility>
+
+#include "generation/question_search.h"
 
 namespace suantiji {
 
@@ -127,9 +133,11 @@ std::string ProblemMessage(RequestProblem problem) {
         case RequestProblem::Operators:
             return "请至少勾选加、减、乘、除中的一种运算。";
         case RequestProblem::NumberLimit:
-            return "数字范围太小，请调大数字范围或减少运算元数。";
+            return "没有这样的题目：数字范围太小，请调大数字范围或减少运算元数。";
         case RequestProblem::AnswerLimit:
-            return "答案范围太小，请调大答案范围或减少运算元数。";
+            return "没有这样的题目：答案范围太小，请调大答案范围或减少运算元数。";
+        case RequestProblem::NoQuestion:
+            return "没有这样的题目：请减少运算元数，或多勾选几种运算。";
         case RequestProblem::QuestionCount:
             return "出题数量必须在1到100之间，请重新选择出题数量。";
         case RequestProblem::BracketOperators:
@@ -165,6 +173,15 @@ RequestProblem CheckRequest(const GenerationRequest& request) {
         return RequestProblem::BracketOperators;
     }
     if (request.answerLimit < 1) return RequestProblem::AnswerLimit;
+    if (divide && !add && !subtract && !multiply) {
+        // A quotient of distinct operands is whole only when the first operand is a multiple
+        // of the product of all the others: 4 (4/1/2) for three operands, else 1*2*...*(n-1).
+        const std::int64_t least = n == 3 ? 4 : factorial(n - 1);
+        if (largest < least) {
+            return least <= RandomSource::ReachableValues(1, 0) ? RequestProblem::NumberLimit
+                                                                : RequestProblem::NoQuestion;
+        }
+    }
     // Bounds that need no search. Differences alone stay at or above 0 only when the first
     // operand covers all the others: it needs 1 + 2 + ... + (n - 1) at least.
     if (subtract && !add && !multiply && !divide && largest < std::int64_t{n} * (n - 1) / 2) {
@@ -172,14 +189,16 @@ RequestProblem CheckRequest(const GenerationRequest& request) {
     }
     if (!subtract) {
         // Without "-" every answer is positive; sums and products of distinct operands have
-        // known least values, and any mix of + and * is at least its largest operand.
+        // known least values. A product of two parts is at least their sum unless one part is
+        // the operand 1, so a mix of + and * comes to at least the sum of its operands less 1,
+        // however the brackets fall.
         std::int64_t least = 1;
         if (add && !multiply && !divide) {
             least = std::int64_t{n} * (n + 1) / 2;
         } else if (multiply && !add && !divide) {
             least = factorial(n);
         } else if (!divide) {
-            least = n;
+            least = std::int64_t{n} * (n + 1) / 2 - 1;
         }
         if (request.answerLimit <= least) return RequestProblem::AnswerLimit;
     }
@@ -223,33 +242,77 @@ Acceptance AcceptValue(AutomationValue&& value, std::int32_t answerLimit, std::s
     return IsAcceptedAnswer(answer, answerLimit) ? Acceptance::Accepted : Acceptance::Rejected;
 }
 
-GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
-                                    ExpressionEvaluator& evaluator, RandomSource& random,
-                                    std::chrono::milliseconds budget) {
-    GenerationOutcome outcome;
-    outcome.problem = CheckRequest(request);
-    if (outcome.problem != RequestProblem::None) return outcome;
+namespace {
 
-    // Reading the thread's processor time is a system call, which costs as much as five to
-    // twenty candidates on some virtual machines (1.4 us measured). So the clock is read once
-    // every batch of candidates, a few milliseconds at most, and the budget starts at the first
-    // reading: most requests are served before the first batch ends and never read it.
-    constexpr std::uint32_t kCandidatesPerReading = 4096;
-    std::optional<std::chrono::nanoseconds> deadline;
-    std::uint32_t sinceCheck = 0;
-    auto outOfTime = [&] {
-        if (++sinceCheck < kCandidatesPerReading) return false;
-        sinceCheck = 0;
+// The time budget of one list, on the thread's processor clock, and the candidate loop's
+// decision to hand over to the search.
+class RunClock {
+public:
+    RunClock(std::chrono::milliseconds budget) : m_budget(budget) {}
+
+    // Reading the clock is a system call, which costs as much as five to twenty candidates on
+    // some virtual machines (1.4 us measured). So the loop reads it once every batch of
+    // candidates, a few milliseconds at most, and the budget starts at the first reading: most
+    // requests are served before the first batch ends and never read it.
+    static constexpr std::uint32_t kCandidatesPerReading = 4096;
+
+    enum class Verdict { GoOn, HandOver, OutOfTime };
+
+    // Called once a candidate; `accepted` of `wanted` are on the list after `candidates`.
+    Verdict afterCandidate(std::uint64_t candidates, std::size_t accepted, std::size_t wanted,
+                           bool mayHandOver) {
+        if (++m_sinceReading < kCandidatesPerReading) return Verdict::GoOn;
+        m_sinceReading = 0;
+        const std::chrono::nanoseconds now = read(candidates);
+        if (mayHandOver && loopTooSlow(now, candidates, accepted, wanted)) {
+            return Verdict::HandOver;
+        }
+        return now >= m_deadline ? Verdict::OutOfTime : Verdict::GoOn;
+    }
+
+    bool outOfTime() { return read(0) >= m_deadline; }
+
+private:
+    std::chrono::nanoseconds read(std::uint64_t candidates) {
         const std::chrono::nanoseconds now = threadTime();
-        if (!deadline) deadline = now + budget;
-        return now >= *deadline;
-    };
-    auto fail = [&outcome](RequestProblem problem) {
-        outcome.questions.clear();
-        outcome.problem = problem;
-        return outcome;
-    };
+        if (!m_started) {
+            m_started = true;
+            m_start = now;
+            m_startCandidates = candidates;
+            m_deadline = now + m_budget;
+        }
+        return now;
+    }
 
+    // At the rate of acceptance seen so far, and the cost of a candidate measured since the
+    // first reading, would the rest of the list take longer than kHandOverAfter?
+    bool loopTooSlow(std::chrono::nanoseconds now, std::uint64_t candidates, std::size_t accepted,
+                     std::size_t wanted) const {
+        constexpr double kTypicalCandidateSeconds = 250e-9;
+        const double measured = static_cast<double>(candidates - m_startCandidates);
+        const double perCandidate =
+            measured > 0 ? std::chrono::duration<double>(now - m_start).count() / measured
+                         : kTypicalCandidateSeconds;
+        const double perQuestion = static_cast<double>(candidates) /
+                                   static_cast<double>(std::max<std::size_t>(accepted, 1));
+        const double rest = static_cast<double>(wanted - accepted) * perQuestion * perCandidate;
+        return rest > std::chrono::duration<double>(kHandOverAfter).count();
+    }
+
+    std::chrono::milliseconds m_budget;
+    std::uint32_t m_sinceReading = 0;
+    bool m_started = false;
+    std::chrono::nanoseconds m_start{};
+    std::uint64_t m_startCandidates = 0;
+    std::chrono::nanoseconds m_deadline{};
+};
+
+enum class LoopEnd { Full, HandOver, OutOfTime, Failed };
+
+// The candidate loop: draw, bracket, evaluate, keep what the acceptance rule keeps.
+LoopEnd runCandidateLoop(const GenerationRequest& request, PatternMatcher& matcher,
+                         ExpressionEvaluator& evaluator, RandomSource& random, RunClock& clock,
+                         bool mayHandOver, GenerationOutcome& outcome) {
     CandidateBuilder builder(request, random);
     const auto wanted = static_cast<std::size_t>(request.questionCount);
     outcome.questions.reserve(wanted);
@@ -257,10 +320,17 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
     q.reserve(64);
     std::string answer;
     answer.reserve(32);
-    while (outcome.questions.size() < wanted) {
-        if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
+    auto next = [&] {
         builder.build(q);
         ++outcome.candidates;
+        return clock.afterCandidate(outcome.candidates, outcome.questions.size(), wanted,
+                                    mayHandOver);
+    };
+    auto stopped = [](RunClock::Verdict verdict) {
+        return verdict == RunClock::Verdict::HandOver ? LoopEnd::HandOver : LoopEnd::OutOfTime;
+    };
+    while (outcome.questions.size() < wanted) {
+        if (const RunClock::Verdict v = next(); v != RunClock::Verdict::GoOn) return stopped(v);
         Bracketing bracketing = Bracketing::NoMatch;
         if (request.mixedBrackets || request.bracketsOnly) {
             bracketing = BracketCandidate(q, matcher, request.mixedBrackets, request.bracketsOnly);
@@ -268,13 +338,13 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
         if (request.bracketsOnly) {
             // Fresh candidates until one takes a pair.
             while (bracketing == Bracketing::NoMatch) {
-                if (outOfTime()) return fail(RequestProblem::BudgetExhausted);
-                builder.build(q);
-                ++outcome.candidates;
+                if (const RunClock::Verdict v = next(); v != RunClock::Verdict::GoOn) {
+                    return stopped(v);
+                }
                 bracketing = bracketFirstMatch(q, matcher);
             }
         }
-        if (bracketing == Bracketing::Failed) return fail(RequestProblem::ServiceUnavailable);
+        if (bracketing == Bracketing::Failed) return LoopEnd::Failed;
         switch (AcceptValue(evaluator.EvaluateValue(q), request.answerLimit, answer)) {
             case Acceptance::Accepted:
                 outcome.questions.push_back({q, answer});
@@ -282,9 +352,195 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
             case Acceptance::Rejected:
                 break;
             case Acceptance::Failed:
-                return fail(RequestProblem::ServiceUnavailable);
+                return LoopEnd::Failed;
         }
     }
+    return LoopEnd::Full;
+}
+
+// Work for one sampling search: enough for most finds, small enough that a barren start is
+// soon left for another.
+constexpr std::uint64_t kSampleWork = 1024;
+// Finds in a row that were already on the list before the search lists every question.
+constexpr int kRepeatsBeforeListing = 64;
+// Questions listed at most, and the work for listing them.
+constexpr std::size_t kListedAtMost = 20000;
+constexpr std::uint64_t kListWork = 4'000'000;
+
+// What a search's find becomes once it has passed the bracket step and the evaluator, exactly
+// as a candidate of the loop does. Rejected when the services disagree with the search.
+Acceptance checkFind(const GenerationRequest& request, const CandidateShape& shape,
+                     const std::int32_t* numbers, PatternMatcher& matcher,
+                     ExpressionEvaluator& evaluator, Question& question) {
+    question.expression = FlatText(shape, numbers);
+    const Bracketing bracketing =
+        BracketCandidate(question.expression, matcher, request.mixedBrackets, request.bracketsOnly);
+    if (bracketing == Bracketing::Failed) return Acceptance::Failed;
+    if (question.expression != BracketedText(shape, numbers)) return Acceptance::Rejected;
+    return AcceptValue(evaluator.EvaluateValue(question.expression), request.answerLimit,
+                       question.answer);
+}
+
+// Whether the search finds a question for the request within a short time.
+bool findsAny(const GenerationRequest& request, std::uint64_t seed) {
+    constexpr std::chrono::milliseconds kLookFor{50};
+    const std::chrono::nanoseconds until = threadTime() + kLookFor;
+    QuestionSearch search(request, seed);
+    search.StopWhen([until] { return threadTime() >= until; });
+    CandidateShape shape;
+    std::int32_t numbers[kMaxOperandCount];
+    for (int turn = 0; threadTime() < until; ++turn) {
+        const QuestionSearch::Result result = turn % 2 == 0
+                                                  ? search.Prove(shape, numbers)
+                                                  : search.Sample(kSampleWork, shape, numbers);
+        if (result == QuestionSearch::Result::Found) return true;
+        if (result == QuestionSearch::Result::NoneLeft) return false;
+    }
+    return false;
+}
+
+// For a request that admits no question: which range, widened, would give some.
+RequestProblem rangeToWiden(const GenerationRequest& request, std::uint64_t seed) {
+    GenerationRequest wider = request;
+    wider.answerLimit = std::numeric_limits<std::int32_t>::max();
+    if (findsAny(wider, seed)) return RequestProblem::AnswerLimit;
+    wider = request;
+    wider.numberLimit = 0;  // every reachable number
+    if (findsAny(wider, seed)) return RequestProblem::NumberLimit;
+    return RequestProblem::NoQuestion;
+}
+
+// Fills the rest of the list with the directed search, or proves that no question exists.
+// Questions already on the list are not repeated while the search can find others.
+RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& matcher,
+                              ExpressionEvaluator& evaluator, RandomSource& random, RunClock& clock,
+                              GenerationOutcome& outcome) {
+    const auto wanted = static_cast<std::size_t>(request.questionCount);
+    std::vector<Question>& questions = outcome.questions;
+    const std::uint64_t seed = random.Seed();
+    QuestionSearch search(request, seed);
+    search.StopWhen([&clock] { return clock.outOfTime(); });
+    SearchRandom pick(seed ^ 0x5851f42d4c957f2dULL);
+    std::unordered_set<std::string> onList;
+    for (const Question& q : questions) onList.insert(q.expression);
+
+    // Repeats fill what is left once no other question is to be had.
+    auto fillWithRepeats = [&](const std::vector<Question>& from) {
+        while (questions.size() < wanted) {
+            questions.push_back(from[pick.Below(static_cast<std::uint32_t>(from.size()))]);
+        }
+    };
+    CandidateShape shape;
+    std::int32_t numbers[kMaxOperandCount];
+    Question found;
+    int repeats = 0;
+    bool listed = false;
+    for (std::uint32_t turn = 0; questions.size() < wanted; ++turn) {
+        if (turn % 8 == 0 && clock.outOfTime()) {
+            if (questions.empty()) return RequestProblem::BudgetExhausted;
+            fillWithRepeats(std::vector<Question>(questions));
+            break;
+        }
+        // Until a first question is found, every other turn goes to the proof that none exists.
+        const QuestionSearch::Result result = questions.empty() && turn % 2 == 0
+                                                  ? search.Prove(shape, numbers)
+                                                  : search.Sample(kSampleWork, shape, numbers);
+        if (result == QuestionSearch::Result::NoneLeft) {
+            if (questions.empty()) return rangeToWiden(request, seed);
+            // Only questions the evaluator rounds to whole numbers were found; repeat them.
+            fillWithRepeats(std::vector<Question>(questions));
+            break;
+        }
+        if (result != QuestionSearch::Result::Found) continue;
+        switch (checkFind(request, shape, numbers, matcher, evaluator, found)) {
+            case Acceptance::Failed:
+                return RequestProblem::ServiceUnavailable;
+            case Acceptance::Rejected:
+                continue;
+            case Acceptance::Accepted:
+                break;
+        }
+        ++outcome.candidates;
+        if (onList.insert(found.expression).second) {
+            questions.push_back(found);
+            repeats = 0;
+            continue;
+        }
+        if (++repeats < kRepeatsBeforeListing || listed) continue;
+        // The same questions keep coming back: there may be fewer than the list needs. List
+        // every question there is (up to a bound), put on those not yet there in random order,
+        // and repeat only when all of them are on.
+        listed = true;
+        std::vector<Question> all;
+        bool complete = false;
+        {
+            std::vector<std::pair<CandidateShape, std::array<std::int32_t, kMaxOperandCount>>>
+                finds;
+            complete =
+                search.ForEach(kListWork, [&](const CandidateShape& s, const std::int32_t* n) {
+                    std::array<std::int32_t, kMaxOperandCount> copy{};
+                    std::copy(n, n + s.operands, copy.begin());
+                    finds.emplace_back(s, copy);
+                    return finds.size() < kListedAtMost;
+                }) == QuestionSearch::Result::NoneLeft;
+            for (const auto& [s, n] : finds) {
+                switch (checkFind(request, s, n.data(), matcher, evaluator, found)) {
+                    case Acceptance::Failed:
+                        return RequestProblem::ServiceUnavailable;
+                    case Acceptance::Rejected:
+                        break;
+                    case Acceptance::Accepted:
+                        all.push_back(found);
+                        break;
+                }
+            }
+        }
+        for (std::size_t i = all.size(); i > 1; --i) {
+            std::swap(all[i - 1], all[pick.Below(static_cast<std::uint32_t>(i))]);
+        }
+        for (const Question& q : all) {
+            if (questions.size() == wanted) break;
+            if (onList.insert(q.expression).second) questions.push_back(q);
+        }
+        if (complete) {
+            for (const Question& q : questions) {
+                if (std::find(all.begin(), all.end(), q) == all.end()) all.push_back(q);
+            }
+            fillWithRepeats(all);
+        }
+    }
+    return RequestProblem::None;
+}
+
+}  // namespace
+
+GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
+                                    ExpressionEvaluator& evaluator, RandomSource& random,
+                                    std::chrono::milliseconds budget, Strategy strategy) {
+    GenerationOutcome outcome;
+    outcome.problem = CheckRequest(request);
+    if (outcome.problem != RequestProblem::None) return outcome;
+
+    auto fail = [&outcome](RequestProblem problem) {
+        outcome.questions.clear();
+        outcome.problem = problem;
+        return outcome;
+    };
+    RunClock clock(budget);
+    switch (runCandidateLoop(request, matcher, evaluator, random, clock,
+                             strategy == Strategy::LoopThenSearch, outcome)) {
+        case LoopEnd::Full:
+            return outcome;
+        case LoopEnd::OutOfTime:
+            return fail(RequestProblem::BudgetExhausted);
+        case LoopEnd::Failed:
+            return fail(RequestProblem::ServiceUnavailable);
+        case LoopEnd::HandOver:
+            break;
+    }
+    const RequestProblem problem =
+        finishBySearch(request, matcher, evaluator, random, clock, outcome);
+    if (problem != RequestProblem::None) return fail(problem);
     return outcome;
 }
 

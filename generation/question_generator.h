@@ -17,11 +17,12 @@ enum class RequestProblem {
     None,
     OperandCount,        // outside 2..9
     Operators,           // none enabled, or one that is not + - * /
-    NumberLimit,         // too few distinct operands for the operand count
-    AnswerLimit,         // below 1, or below every answer the operators can give
+    NumberLimit,         // no question exists: too few numbers (a wider range would have some)
+    AnswerLimit,         // no question exists: every answer is too large, or the limit below 1
+    NoQuestion,          // no question exists, and neither range alone would give one
     QuestionCount,       // outside 1..100
     BracketOperators,    // brackets on every question need 3 operands, * or / and + or -
-    BudgetExhausted,     // the search ran out of time before the list was full
+    BudgetExhausted,     // questions could neither be found nor ruled out in time
     ServiceUnavailable,  // the evaluator or the matcher did not work
 };
 
@@ -57,12 +58,25 @@ struct GenerationOutcome {
     std::uint64_t candidates = 0;  // candidate expressions built, accepted or not
 };
 
-// Draws candidates until questionCount are accepted, or reports why it cannot. The budget
-// counts the calling thread's processor time from the end of the first few thousand
-// candidates (a few milliseconds), when the clock is first read.
+// How a list is filled once the request has passed its checks.
+enum class Strategy {
+    LoopThenSearch,  // the candidate loop, and a directed search when the loop is too slow
+    LoopOnly,        // the candidate loop alone, until the budget runs out
+};
+
+// The loop hands over when it sees it would need longer than this to fill the list.
+inline constexpr std::chrono::milliseconds kHandOverAfter{100};
+
+// Draws candidates until questionCount are accepted, or reports why it cannot. Where the
+// candidate loop would take too long, a directed search (question_search.h) finishes the list
+// with candidates of the same form that pass the same evaluation and acceptance, or proves
+// that the request admits no question. The budget counts the calling thread's processor time
+// from the end of the first few thousand candidates (a few milliseconds), when the clock is
+// first read.
 GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMatcher& matcher,
                                     ExpressionEvaluator& evaluator, RandomSource& random,
-                                    std::chrono::milliseconds budget = kDefaultSearchBudget);
+                                    std::chrono::milliseconds budget = kDefaultSearchBudget,
+                                    Strategy strategy = Strategy::LoopThenSearch);
 
 // The acceptance rule for an answer text: plain digits (a leading "-" allowed), no ".", and a
 // value from 0 to below answerLimit. An empty text is a failed evaluation, never 0.

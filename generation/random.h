@@ -28,6 +28,10 @@ public:
 
     std::int32_t RandomInRange(std::int32_t lo, std::int32_t hi);
 
+    // One mixed counter reading, to seed a generator of its own where a search needs many
+    // choices in a row.
+    std::uint64_t Seed() { return MixCounter(read()); }
+
     // `count` pairwise distinct values, each drawn by RandomInRange(lo, hi). Empty when the
     // range cannot hold that many distinct values; never loops forever, even on a stuck
     // counter.

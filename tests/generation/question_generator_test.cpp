@@ -4,186 +4,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <set>
 
+#include "generation/question_search.h"
 #include "services/number_text.h"
+#include "tests/generation/question_reading.h"
 
 namespace suantiji {
 namespace {
 
+using reading::expectObeys;
+using reading::make;
+
 using std::chrono::milliseconds;
-
-// --- an independent reading of a generated question ---
-
-struct Parsed {
-    std::vector<std::int64_t> numbers;
-    std::vector<char> ops;
-    std::vector<int> bracketed;  // index of the first number inside each pair
-    bool ok = true;
-};
-
-Parsed parse(const std::string& q) {
-    Parsed p;
-    std::size_t i = 0;
-    bool open = false;
-    while (i < q.size()) {
-        if (q[i] == '(') {
-            if (open) p.ok = false;
-            open = true;
-            p.bracketed.push_back(static_cast<int>(p.numbers.size()));
-            ++i;
-        }
-        if (i >= q.size() || q[i] < '1' || q[i] > '9') {  // no sign, no leading zero
-            p.ok = false;
-            return p;
-        }
-        std::int64_t n = 0;
-        while (i < q.size() && q[i] >= '0' && q[i] <= '9') n = n * 10 + (q[i++] - '0');
-        p.numbers.push_back(n);
-        if (i < q.size() && q[i] == ')') {
-            if (!open || static_cast<int>(p.numbers.size()) - p.bracketed.back() != 2) p.ok = false;
-            open = false;
-            ++i;
-        }
-        if (i < q.size()) {
-            if (std::string_view("+-*/").find(q[i]) == std::string_view::npos) {
-                p.ok = false;
-                return p;
-            }
-            p.ops.push_back(q[i++]);
-        }
-    }
-    if (open || p.ops.size() + 1 != p.numbers.size()) p.ok = false;
-    return p;
-}
-
-bool isProduct(char c) { return c == '*' || c == '/'; }
-bool isSum(char c) { return c == '+' || c == '-'; }
-
-// First place at or after `from` where a product is directly followed by a sum.
-int firstBracketPlace(const std::vector<char>& ops, std::size_t from) {
-    for (std::size_t i = from; i + 1 < ops.size(); ++i) {
-        if (isProduct(ops[i]) && isSum(ops[i + 1])) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// Exact enough for every product and quotient of these small operands.
-__extension__ typedef __int128 Int128;
-
-struct Rational {
-    Int128 num = 0;
-    Int128 den = 1;
-};
-
-Int128 gcd(Int128 a, Int128 b) {
-    if (a < 0) a = -a;
-    if (b < 0) b = -b;
-    while (b != 0) {
-        const Int128 t = a % b;
-        a = b;
-        b = t;
-    }
-    return a == 0 ? 1 : a;
-}
-
-Rational apply(Rational a, char op, Rational b) {
-    Int128 n = 0;
-    Int128 d = 1;
-    switch (op) {
-        case '+':
-            n = a.num * b.den + b.num * a.den;
-            d = a.den * b.den;
-            break;
-        case '-':
-            n = a.num * b.den - b.num * a.den;
-            d = a.den * b.den;
-            break;
-        case '*':
-            n = a.num * b.num;
-            d = a.den * b.den;
-            break;
-        default:
-            n = a.num * b.den;
-            d = a.den * b.num;
-            break;
-    }
-    if (d < 0) {
-        n = -n;
-        d = -d;
-    }
-    const Int128 g = gcd(n, d);
-    return {n / g, d / g};
-}
-
-Rational exactValue(const Parsed& p) {
-    // Collapse each bracketed pair, then * and / before + and -.
-    std::vector<Rational> operands;
-    std::vector<char> ops;
-    for (std::size_t i = 0; i < p.numbers.size(); ++i) {
-        const bool opens = std::find(p.bracketed.begin(), p.bracketed.end(), static_cast<int>(i)) !=
-                           p.bracketed.end();
-        Rational v{p.numbers[i], 1};
-        if (opens) {
-            v = apply(v, p.ops[i], Rational{p.numbers[i + 1], 1});
-            ++i;
-        }
-        operands.push_back(v);
-        if (i < p.ops.size()) ops.push_back(p.ops[i]);
-    }
-    std::vector<Rational> terms{operands[0]};
-    std::vector<char> sums;
-    for (std::size_t k = 0; k < ops.size(); ++k) {
-        if (isProduct(ops[k])) {
-            terms.back() = apply(terms.back(), ops[k], operands[k + 1]);
-        } else {
-            sums.push_back(ops[k]);
-            terms.push_back(operands[k + 1]);
-        }
-    }
-    Rational value = terms[0];
-    for (std::size_t k = 0; k < sums.size(); ++k) value = apply(value, sums[k], terms[k + 1]);
-    return value;
-}
-
-void expectObeys(const Question& question, const GenerationRequest& r) {
-    SCOPED_TRACE(question.expression + "=" + question.answer);
-    const Parsed p = parse(question.expression);
-    ASSERT_TRUE(p.ok);
-    ASSERT_EQ(p.numbers.size(), static_cast<std::size_t>(r.operandCount));
-    const std::int64_t largest = r.numberLimit > 0 ? r.numberLimit : 32768;
-    std::set<std::int64_t> distinct(p.numbers.begin(), p.numbers.end());
-    EXPECT_EQ(distinct.size(), p.numbers.size());
-    EXPECT_GE(*distinct.begin(), 1);
-    EXPECT_LE(*distinct.rbegin(), largest);
-    for (char op : p.ops) {
-        EXPECT_NE(std::find(r.operators.begin(), r.operators.end(), std::string(1, op)),
-                  r.operators.end());
-    }
-
-    // Brackets exactly where the pattern's first match puts them.
-    const int first = firstBracketPlace(p.ops, 0);
-    std::vector<int> expected;
-    if ((r.mixedBrackets || r.bracketsOnly) && first >= 0) expected.push_back(first + 1);
-    if (r.bracketsOnly) {
-        ASSERT_GE(first, 0);
-        const int second = firstBracketPlace(p.ops, static_cast<std::size_t>(first) + 3);
-        // With both options a second pair comes from a rerun of the pattern, unless the
-        // candidate was drawn afresh by the "only" step, which brackets once.
-        if (r.mixedBrackets && second >= 0 && p.bracketed.size() == 2) {
-            expected.push_back(second + 1);
-        }
-    }
-    EXPECT_EQ(p.bracketed, expected);
-
-    const Rational value = exactValue(p);
-    ASSERT_EQ(value.den, 1);
-    const auto whole = static_cast<long long>(value.num);
-    EXPECT_EQ(question.answer, std::to_string(whole));
-    EXPECT_GE(whole, 0);
-    EXPECT_LT(whole, r.answerLimit);
-}
 
 // --- every question obeys its request ---
 
@@ -191,19 +26,6 @@ struct RequestCase {
     const char* name;
     GenerationRequest request;
 };
-
-GenerationRequest make(int operands, std::vector<std::string> ops, int numberLimit, int answerLimit,
-                       int count, bool mixed = false, bool only = false) {
-    GenerationRequest r;
-    r.operandCount = operands;
-    r.operators = std::move(ops);
-    r.numberLimit = numberLimit;
-    r.answerLimit = answerLimit;
-    r.questionCount = count;
-    r.mixedBrackets = mixed;
-    r.bracketsOnly = only;
-    return r;
-}
 
 class GenerateTest : public testing::TestWithParam<RequestCase> {};
 
@@ -235,8 +57,61 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"BracketsOnly", make(6, {"+", "-", "*", "/"}, 100, 100, 50, false, true)},
         RequestCase{"BothBracketOptions",
                     make(6, {"+", "-", "*", "/"}, 100, 1000, 100, true, true)},
-        RequestCase{"NineOperandsNarrow", make(9, {"+", "-", "*", "/"}, 100, 10, 3, true, true)}),
+        RequestCase{"NineOperandsNarrow", make(9, {"+", "-", "*", "/"}, 100, 10, 3, true, true)},
+        // Rare enough that the search finishes them.
+        RequestCase{"DivisionChain", make(5, {"/"}, 100, 1000, 100)},
+        RequestCase{"LongSum", make(9, {"+"}, 100, 100, 100)},
+        RequestCase{"LongDifference", make(9, {"-"}, 100, 1000, 100)},
+        RequestCase{"QuotientsOfSumsOnly", make(8, {"+", "/"}, 100, 50, 100, false, true)},
+        RequestCase{"NineOperandsEveryOption",
+                    make(9, {"+", "-", "*", "/"}, 100, 10, 100, true, true)}),
     [](const testing::TestParamInfo<RequestCase>& info) { return std::string(info.param.name); });
+
+TEST(GenerateQuestions, SearchedSheetsVaryAndDoNotRepeat) {
+    // The loop hands this one over at once: one draw in some ten thousand is kept.
+    const GenerationRequest r = make(9, {"+", "-", "*", "/"}, 100, 10, 100, true, true);
+    PatternMatcher matcher;
+    ExpressionEvaluator evaluator;
+    RandomSource random;
+    std::set<std::string> sheets[2];
+    for (std::set<std::string>& sheet : sheets) {
+        const GenerationOutcome outcome = GenerateQuestions(r, matcher, evaluator, random);
+        ASSERT_EQ(outcome.problem, RequestProblem::None);
+        std::set<std::int64_t> operands;
+        std::set<char> operators;
+        for (const Question& q : outcome.questions) {
+            sheet.insert(q.expression);
+            const reading::Parsed p = reading::parse(q.expression);
+            operands.insert(p.numbers.begin(), p.numbers.end());
+            operators.insert(p.ops.begin(), p.ops.end());
+        }
+        EXPECT_EQ(sheet.size(), 100u);
+        EXPECT_EQ(operators.size(), 4u);
+        EXPECT_GT(operands.size(), 80u);  // spread over 1..100, not the smallest few
+    }
+    std::vector<std::string> shared;
+    std::set_intersection(sheets[0].begin(), sheets[0].end(), sheets[1].begin(), sheets[1].end(),
+                          std::back_inserter(shared));
+    EXPECT_LT(shared.size(), 5u);
+}
+
+TEST(GenerateQuestions, FewQuestionsAreAllUsedBeforeAnyRepeats) {
+    // Only 24 questions exist: 24 divided by 1, 2, 3 and 4 in any order.
+    PatternMatcher matcher;
+    ExpressionEvaluator evaluator;
+    RandomSource random;
+    for (const auto& [count, distinct] : {std::pair{20, 20u}, {30, 24u}}) {
+        const GenerationOutcome outcome =
+            GenerateQuestions(make(5, {"/"}, 24, 1000, count), matcher, evaluator, random);
+        ASSERT_EQ(outcome.questions.size(), static_cast<std::size_t>(count));
+        std::set<std::string> seen;
+        for (const Question& q : outcome.questions) {
+            expectObeys(q, make(5, {"/"}, 24, 1000, count));
+            seen.insert(q.expression);
+        }
+        EXPECT_EQ(seen.size(), distinct);
+    }
+}
 
 TEST(GenerateQuestions, EveryNumberOnceCoversThemAll) {
     PatternMatcher matcher;
@@ -294,6 +169,17 @@ TEST(BracketCandidate, GivesWhatRunningThePatternAgainGives) {
             const Bracketing bracketing = BracketCandidate(q, matcher, mixed, only);
             EXPECT_EQ(q, expected);
             EXPECT_EQ(bracketing, expected == text ? Bracketing::NoMatch : Bracketing::Bracketed);
+            // The search's own reading of where the pairs go.
+            const reading::Parsed p = reading::parse(text);
+            CandidateShape shape;
+            shape.operands = static_cast<int>(p.numbers.size());
+            std::copy(p.ops.begin(), p.ops.end(), shape.ops.begin());
+            const std::vector<std::int32_t> numbers(p.numbers.begin(), p.numbers.end());
+            if (PlacePairs(shape, mixed, only)) {
+                EXPECT_EQ(BracketedText(shape, numbers.data()), expected);
+            } else {
+                EXPECT_TRUE(only && bracketing == Bracketing::NoMatch);
+            }
             if (std::count(q.begin(), q.end(), '(') == 2) ++twoPairs;
         }
     }
@@ -341,7 +227,11 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"SumFits", make(2, {"+"}, 100, 4, 10), RequestProblem::None},
         CheckCase{"ProductTooBig", make(3, {"*"}, 100, 6, 10), RequestProblem::AnswerLimit},
         CheckCase{"ProductFits", make(3, {"*"}, 100, 7, 10), RequestProblem::None},
-        CheckCase{"MixTooBig", make(3, {"+", "*"}, 100, 3, 10), RequestProblem::AnswerLimit},
+        CheckCase{"MixTooBig", make(3, {"+", "*"}, 100, 5, 10), RequestProblem::AnswerLimit},
+        CheckCase{"MixFits", make(3, {"+", "*"}, 100, 6, 10), RequestProblem::None},
+        CheckCase{"QuotientsNeedRoom", make(5, {"/"}, 23, 1000, 10), RequestProblem::NumberLimit},
+        CheckCase{"QuotientsFit", make(5, {"/"}, 24, 1000, 10), RequestProblem::None},
+        CheckCase{"QuotientsNeverFit", make(9, {"/"}, 0, 1000, 10), RequestProblem::NoQuestion},
         CheckCase{"DifferencesNeedRoom", make(5, {"-"}, 9, 1000, 10), RequestProblem::NumberLimit},
         CheckCase{"DifferencesFit", make(5, {"-"}, 10, 1000, 10), RequestProblem::None},
         CheckCase{"ZeroNeedsSubtraction", make(3, {"+", "/"}, 100, 1, 10),
@@ -359,29 +249,59 @@ TEST(GenerateQuestions, RefusedRequestsDrawNothing) {
     EXPECT_EQ(outcome.problem, RequestProblem::AnswerLimit);
     EXPECT_TRUE(outcome.questions.empty());
     EXPECT_EQ(reads, 0);
-    EXPECT_EQ(ProblemMessage(outcome.problem), "答案范围太小，请调大答案范围或减少运算元数。");
+    EXPECT_EQ(ProblemMessage(outcome.problem),
+              "没有这样的题目：答案范围太小，请调大答案范围或减少运算元数。");
 }
 
-TEST(GenerateQuestions, HopelessRequestEndsWhenTheBudgetRunsOut) {
-    // Passes the checks, yet no three distinct numbers up to 5 divide to a whole 1.
+TEST(GenerateQuestions, ImpossibleRequestsSayWhichRangeToWiden) {
+    struct Case {
+        const char* why;
+        GenerationRequest request;
+        RequestProblem problem;
+    };
+    const Case cases[] = {
+        {"four distinct divisors make at least 1*2*3*4 = 24", make(5, {"/"}, 20, 1000, 100),
+         RequestProblem::NumberLimit},
+        {"seven distinct numbers under + and * make at least 1+2+...+7-1 = 27",
+         make(7, {"+", "*"}, 20, 20, 100), RequestProblem::AnswerLimit},
+        {"no operand passes 32768, and eight divisors make at least 8! = 40320",
+         make(9, {"/"}, 1000, 1000, 100), RequestProblem::NoQuestion},
+        {"found by the search: no whole 0 or 1 from three distinct numbers up to 5",
+         make(3, {"/"}, 5, 2, 10), RequestProblem::AnswerLimit},
+    };
     PatternMatcher matcher;
     ExpressionEvaluator evaluator;
     RandomSource random;
-    const auto start = std::chrono::steady_clock::now();
-    const GenerationOutcome outcome =
-        GenerateQuestions(make(3, {"/"}, 5, 2, 10), matcher, evaluator, random, milliseconds(200));
-    EXPECT_EQ(outcome.problem, RequestProblem::BudgetExhausted);
-    EXPECT_TRUE(outcome.questions.empty());
-    EXPECT_GT(outcome.candidates, 0u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    EXPECT_FALSE(ProblemMessage(outcome.problem).empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const GenerationOutcome outcome =
+            GenerateQuestions(c.request, matcher, evaluator, random, std::chrono::seconds(60));
+        EXPECT_EQ(outcome.problem, c.problem);
+        EXPECT_TRUE(outcome.questions.empty());
+        EXPECT_EQ(ProblemMessage(outcome.problem).rfind("没有这样的题目：", 0), 0u);
+    }
 
-    // Two distinct numbers never differ by 0; a counter that never moves must not hang either.
+    // Two distinct numbers never differ by 0, and a counter that never moves must keep neither
+    // the loop nor the search from saying so.
     RandomSource stuck([] { return std::uint64_t{7}; });
-    EXPECT_EQ(
-        GenerateQuestions(make(2, {"-"}, 100, 1, 10), matcher, evaluator, stuck, milliseconds(100))
-            .problem,
-        RequestProblem::BudgetExhausted);
+    EXPECT_EQ(GenerateQuestions(make(2, {"-"}, 100, 1, 10), matcher, evaluator, stuck).problem,
+              RequestProblem::AnswerLimit);
+}
+
+TEST(GenerateQuestions, BudgetEndsWhatCanNeitherBeServedNorRuledOut) {
+    // Nine distinct numbers up to 100 almost never sum below 100; with no time at all, neither
+    // the loop alone nor the search gets anywhere.
+    const GenerationRequest r = make(9, {"+"}, 100, 100, 100);
+    PatternMatcher matcher;
+    ExpressionEvaluator evaluator;
+    RandomSource random;
+    for (Strategy strategy : {Strategy::LoopOnly, Strategy::LoopThenSearch}) {
+        const GenerationOutcome outcome =
+            GenerateQuestions(r, matcher, evaluator, random, milliseconds(0), strategy);
+        EXPECT_EQ(outcome.problem, RequestProblem::BudgetExhausted);
+        EXPECT_TRUE(outcome.questions.empty());
+        EXPECT_GT(outcome.candidates, 0u);
+    }
 }
 
 TEST(GenerateQuestions, BrokenServicesAreReportedAtOnce) {
@@ -403,10 +323,11 @@ TEST(GenerateQuestions, BrokenServicesAreReportedAtOnce) {
 
 TEST(ProblemMessage, EveryProblemTellsWhatToChange) {
     EXPECT_EQ(ProblemMessage(RequestProblem::None), "");
-    for (RequestProblem p : {RequestProblem::OperandCount, RequestProblem::Operators,
-                             RequestProblem::NumberLimit, RequestProblem::AnswerLimit,
-                             RequestProblem::QuestionCount, RequestProblem::BracketOperators,
-                             RequestProblem::BudgetExhausted, RequestProblem::ServiceUnavailable}) {
+    for (RequestProblem p :
+         {RequestProblem::OperandCount, RequestProblem::Operators, RequestProblem::NumberLimit,
+          RequestProblem::AnswerLimit, RequestProblem::NoQuestion, RequestProblem::QuestionCount,
+          RequestProblem::BracketOperators, RequestProblem::BudgetExhausted,
+          RequestProblem::ServiceUnavailable}) {
         EXPECT_FALSE(ProblemMessage(p).empty());
     }
 }

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "generation/generation_request.h"
+
+namespace suantiji {
+
+namespace detail {
+class ShapeSolver;
+}
+
+// A candidate's form: its operators from left to right and the operands that the bracket step
+// puts "(" before. The bracket pattern looks only at operators, since every operand is digits,
+// so the operators alone decide where the pairs go.
+struct CandidateShape {
+    int operands = 0;
+    std::array<char, 8> ops{};
+    int firstPair = -1;  // the operand after the first "(", or -1
+    int secondPair = -1;
+
+    bool opens(int operand) const { return operand == firstPair || operand == secondPair; }
+};
+
+// Fills in the pairs the bracket step gives these operators under the two options. False when
+// bracketsOnly would throw such a candidate away (it has no place for a pair).
+bool PlacePairs(CandidateShape& shape, bool mixedBrackets, bool bracketsOnly);
+
+// The candidate's text before the bracket step: the numbers joined by the operators.
+std::string FlatText(const CandidateShape& shape, const std::int32_t* numbers);
+
+// The candidate's text after the bracket step.
+std::string BracketedText(const CandidateShape& shape, const std::int32_t* numbers);
+
+// A small fast generator for the search's own choices, seeded once per run.
+class SearchRandom {
+public:
+    explicit SearchRandom(std::uint64_t seed) : m_state(seed) {}
+    std::uint64_t Next();
+    // Uniform in [0, bound); bound > 0.
+    std::uint32_t Below(std::uint32_t bound);
+
+private:
+    std::uint64_t m_state;
+};
+
+// Finds candidates that the acceptance rule keeps, for one request, by a depth-first search
+// over the operands of each shape. Values are judged exactly (as fractions), so a question it
+// finds has a truly whole answer; the caller still runs every one through the services.
+//
+// The search is complete: a shape whose search ends without a find has no question at all,
+// so when every shape has ended that way, the request admits none.
+class QuestionSearch {
+public:
+    QuestionSearch(const GenerationRequest& request, std::uint64_t seed);
+
+    enum class Result {
+        Found,      // `numbers` and `shape` hold a question
+        NoneLeft,   // every shape is proven to have no question: the request admits none
+        OutOfWork,  // the work given ran out first
+    };
+
+    // One attempt: a random shape still alive, searched from random starting values until a
+    // question is found or `nodes` search steps are spent. A shape whose search ends without a
+    // find is never tried again.
+    Result Sample(std::uint64_t nodes, CandidateShape& shape, std::int32_t* numbers);
+
+    // One turn of a search that takes the live shapes in turn, each with twice the work of
+    // its previous turn once every shape has had one; a shape whose search ends without a
+    // find is retired. Enough turns retire every shape of a request that admits no question.
+    Result Prove(CandidateShape& shape, std::int32_t* numbers);
+
+    // Every question of every live shape, in shape order, until `visit` returns false or the
+    // work runs out; OutOfWork then, NoneLeft when all were visited.
+    using Visitor = std::function<bool(const CandidateShape&, const std::int32_t*)>;
+    Result ForEach(std::uint64_t nodes, const Visitor& visit);
+
+    std::size_t LiveShapes() const { return m_live.size(); }
+
+    // Asked now and then during a search; once it says true, the search ends as out of work.
+    void StopWhen(std::function<bool()> stop) { m_stop = std::move(stop); }
+
+private:
+    CandidateShape shapeAt(std::uint32_t index) const;
+    double score(std::uint32_t index) const;
+    void retire(std::size_t liveSlot);
+    void mix(detail::ShapeSolver& solver, int operands, std::int32_t* numbers);
+    Result search(std::size_t liveSlot, std::uint64_t& nodes, CandidateShape& shape,
+                  std::int32_t* numbers);
+
+    GenerationRequest m_request;
+    std::int32_t m_largest;  // operands run from 1 to this
+    SearchRandom m_random;
+    std::vector<std::uint32_t> m_live;   // shapes not yet proven empty
+    std::vector<std::uint32_t> m_tries;  // per shape: sampling searches
+    std::vector<std::uint32_t> m_finds;  // per shape: those that found a question
+    std::function<bool()> m_stop;
+    std::size_t m_proofCursor = 0;  // the live shape whose turn it is
+    std::uint64_t m_proofWork;      // each shape's work in this round
+};
+
+}  // namespace suantiji
