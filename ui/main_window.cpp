@@ -369,7 +369,13 @@ void MainWindow::connectEvents() {
             [this] { ToggleGridLines(); });
 }
 
-bool MainWindow::GenerateSheet() { return m_sheetMaker->GenerateSheet(); }
+bool MainWindow::GenerateSheet() {
+    // A rare request can keep the window busy for a noticeable moment.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool shown = m_sheetMaker->GenerateSheet();
+    QApplication::restoreOverrideCursor();
+    return shown;
+}
 
 bool MainWindow::PrintSheet() {
     return suantiji::PrintSheet(*m_table, m_owned->services.askForPrinter);

@@ -1,5 +1,6 @@
 #include "ui/qt_message_box.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace suantiji {
@@ -11,7 +12,10 @@ void QtMessageBox::Show(const std::string& caption, const std::string& text, Mes
     QMessageBox box(qtIcon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
+    // The box is answered with the usual pointer, even in the middle of a busy operation.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace suantiji

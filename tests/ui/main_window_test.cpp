@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -34,6 +35,17 @@ public:
     bool ChangeDefaultPrinter(const std::string& name) override { return name == "Office"; }
 };
 
+// Also notes the pointer shown while each message is up.
+class NotingMessageBox : public RecordingMessageBox {
+public:
+    void Show(const std::string& caption, const std::string& text, MessageIcon icon) override {
+        const QCursor* cursor = QApplication::overrideCursor();
+        cursors.push_back(cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+        RecordingMessageBox::Show(caption, text, icon);
+    }
+    std::vector<Qt::CursorShape> cursors;
+};
+
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -63,7 +75,7 @@ protected:
     std::string text(const char* name) { return m_window->ContentText(name); }
 
     fs::path m_folder;
-    RecordingMessageBox m_messages;
+    NotingMessageBox m_messages;
     FixedSpooler m_spooler;
     std::unique_ptr<MainWindow> m_window;
 };
@@ -236,6 +248,9 @@ TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
     EXPECT_EQ(m_messages.shown[0].caption, "信息：");
     EXPECT_EQ(m_messages.shown[0].icon, MessageIcon::Warning);
     EXPECT_FALSE(m_messages.shown[0].text.empty());
+    // Busy while the sheet was being made, and not once it is done.
+    EXPECT_EQ(m_messages.cursors, std::vector<Qt::CursorShape>{Qt::WaitCursor});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(m_window->table().GetCellText(0, 1), header);
     EXPECT_EQ(m_window->table().GetCellText(1, 1), first);
 }
