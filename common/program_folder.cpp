@@ -19,7 +19,11 @@ std::string ExecutableFolder() {
 
 std::string ProgramFolderFor(const std::string& executableFolder, const char* xdgDataHome,
                              const char* home) {
-    if (!executableFolder.empty() && access(executableFolder.c_str(), W_OK | X_OK) == 0) {
+    // A packaged copy under /usr never keeps data beside itself, even when root can write there:
+    // files the package manager does not know of would be left in /usr/bin.
+    const bool systemFolder = executableFolder.rfind("/usr/", 0) == 0;
+    if (!executableFolder.empty() && !systemFolder &&
+        access(executableFolder.c_str(), W_OK | X_OK) == 0) {
         return executableFolder;
     }
     fs::path base;

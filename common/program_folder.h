@@ -10,7 +10,8 @@ std::string ExecutableFolder();
 // Where the program keeps `data/` and the records folder: the executable's folder when the user
 // can write to it, otherwise the per-user folder `$XDG_DATA_HOME/suantiji`
 // (`~/.local/share/suantiji` by default), created when missing. An installed copy in /usr/bin
-// would otherwise lose every choice and picture without a word.
+// would otherwise lose every choice and picture without a word, or, run by root, leave files in
+// /usr/bin; so a folder under /usr always takes the per-user folder.
 std::string ProgramFolder();
 
 // The same rule for a given executable folder and environment; the seam the tests use.

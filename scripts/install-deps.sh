@@ -11,6 +11,8 @@ packages=(
     # test: the CUPS test printer, a real X server and readers for what the program writes
     cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
     xvfb xauth xdotool x11-utils imagemagick python3-pil
+    # package checks
+    lintian appstream desktop-file-utils
 )
 
 missing=()

@@ -39,6 +39,11 @@ TEST_F(ProgramFolderTest, ReadOnlyExecutableFolderFallsBackToPerUserFolder) {
     EXPECT_TRUE(IsFolder(data + "/suantiji"));
 }
 
+TEST_F(ProgramFolderTest, InstalledCopyUsesPerUserFolderEvenForRoot) {
+    const std::string data = (m_root / "xdg").string();
+    EXPECT_EQ(ProgramFolderFor("/usr/bin", data.c_str(), "/nonexistent"), data + "/suantiji");
+}
+
 TEST_F(ProgramFolderTest, MissingExecutableFolderUsesHomeWhenNoXdgDataHome) {
     const std::string missing = (m_root / "gone").string();
     const std::string home = (m_root / "home").string();
