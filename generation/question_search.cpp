@@ -184,6 +184,7 @@ public:
 
     bool Accepts(const std::int32_t* numbers) {
         std::copy(numbers, numbers + m_n, m_numbers);
+        for (int p = 0; p < m_n; ++p) settle(p);
         return acceptedExactly();
     }
 
@@ -378,13 +379,32 @@ private:
         return combine(a, f.op, Fraction{m_numbers[f.second], 1, true});
     }
 
-    Fraction exactTerm(const Term& t, int endFactor) const {
-        Fraction x = exactFactor(m_factors[static_cast<std::size_t>(t.firstFactor)]);
-        for (int f = t.firstFactor + 1; f < endFactor; ++f) {
-            const Factor& next = m_factors[static_cast<std::size_t>(f)];
-            x = combine(x, next.joined, exactFactor(next));
+    // Keeps the exact values that the first p + 1 operands set, once operand p is set: the
+    // sum of the terms before p's term, and p's term up to its last whole factor.
+    void settle(int p) {
+        const int s = p + 1;
+        const int t = m_termOf[p];
+        const Term& term = m_terms[static_cast<std::size_t>(t)];
+        const int f = m_factorOf[p];
+        const Factor& factor = m_factors[static_cast<std::size_t>(f)];
+        const bool firstFactor = f == term.firstFactor;
+        if (firstFactor && p == factor.first) {
+            m_before[s] = p == 0 ? Fraction{} : total(p);
+        } else {
+            m_before[s] = m_before[p];
         }
-        return x;
+        if (m_lastOfFactor[p]) {
+            const Fraction v = exactFactor(factor);
+            m_through[s] = firstFactor ? v : combine(m_through[p], factor.joined, v);
+        } else {
+            m_through[s] = firstFactor ? Fraction{} : m_through[p];
+        }
+    }
+
+    // The exact value of the first s operands, where operand s - 1 ends a factor.
+    Fraction total(int s) const {
+        const Term& term = m_terms[static_cast<std::size_t>(m_termOf[s - 1])];
+        return combine(m_before[s], term.sign > 0 ? '+' : '-', m_through[s]);
     }
 
     // Where the rest of operand i's term only divides and no later term divides at all, a
@@ -397,17 +417,7 @@ private:
         for (int f = m_factorOf[i] + 1; f < m_terms[static_cast<std::size_t>(t)].endFactor; ++f) {
             if (m_factors[static_cast<std::size_t>(f)].joined != '/') return false;
         }
-        return earlierTermsWhole(t);
-    }
-
-    bool earlierTermsWhole(int t) const {
-        Fraction before{0, 1, true};
-        for (int u = 0; u < t; ++u) {
-            const Term& earlier = m_terms[static_cast<std::size_t>(u)];
-            before = combine(before, earlier.sign > 0 ? '+' : '-',
-                             exactTerm(earlier, earlier.endFactor));
-        }
-        return before.whole();
+        return m_before[i + 1].whole();
     }
 
     // After operand i is set, under the rule above: the term so far must be whole and at least
@@ -416,7 +426,7 @@ private:
         if (!wholeStepsFrom(i)) return true;
         const Term& term = m_terms[static_cast<std::size_t>(m_termOf[i])];
         const int done = m_factorOf[i] + 1;
-        const Fraction so = exactTerm(term, done);
+        const Fraction& so = m_through[i + 1];
         if (!so.known) return true;
         if (so.den != 1) return false;
         int divisors = 0;
@@ -443,18 +453,14 @@ private:
         if (!m_lastOfFactor[i]) return {};
         const Factor& f = m_factors[static_cast<std::size_t>(m_factorOf[i])];
         if (f.joined != '/') return {};
-        const Fraction prev =
-            exactTerm(m_terms[static_cast<std::size_t>(m_termOf[i])], m_factorOf[i]);
+        const Fraction& prev = m_through[i];
         if (!prev.whole()) return {};
         // The rule at the previous factor covers this one, whose "/" is part of what follows.
         return {prev.num < 0 ? -prev.num : prev.num, wholeStepsFrom(f.first - 1)};
     }
 
     bool acceptedExactly() const {
-        Fraction v{0, 1, true};
-        for (const Term& t : m_terms) {
-            v = combine(v, t.sign > 0 ? '+' : '-', exactTerm(t, t.endFactor));
-        }
+        const Fraction v = total(m_n);
         return v.whole() && v.num >= 0 && v.num < m_limit;
     }
 
@@ -475,14 +481,10 @@ private:
         const Term& term = m_terms[static_cast<std::size_t>(m_termOf[depth])];
         const int own = m_factorOf[depth];
         const Factor& f = m_factors[static_cast<std::size_t>(own)];
-        Fraction before{0, 1, true};
-        for (int u = 0; u < m_termOf[depth]; ++u) {
-            const Term& earlier = m_terms[static_cast<std::size_t>(u)];
-            before = combine(before, earlier.sign > 0 ? '+' : '-',
-                             exactTerm(earlier, earlier.endFactor));
-        }
         const bool alone = own == term.firstFactor;
-        const Fraction prev = alone ? Fraction{} : exactTerm(term, own);
+        // Alone, the last operand is a term of its own, and the one before ended a term.
+        const Fraction before = alone && f.second < 0 ? total(depth) : m_before[depth];
+        const Fraction& prev = m_through[depth];
         if (!before.known || !prev.known) return -1;
         const Stride answers = randomStride(m_random, static_cast<std::uint32_t>(m_limit));
         for (std::uint32_t j = 0; j < static_cast<std::uint32_t>(m_limit); ++j) {
@@ -500,6 +502,7 @@ private:
             }
             if (x < 1 || x > m_largest || used(static_cast<std::int32_t>(x), depth)) continue;
             m_numbers[depth] = static_cast<std::int32_t>(x);
+            settle(depth);
             if (!leaf()) return 0;
         }
         return 1;
@@ -573,6 +576,7 @@ private:
                 if (used(v, depth) || !keep(v)) continue;
                 if (!spend()) return false;
                 m_numbers[depth] = v;
+                settle(depth);
                 if (!canEndWhole(depth) || !inRange(bound(depth + 1, false, 0, 0))) continue;
                 if (!descend(depth + 1)) return false;
             }
@@ -606,6 +610,8 @@ private:
     std::uint32_t m_chunk = 1;
     std::uint32_t m_chunks = 1;
     std::int32_t m_numbers[9]{};
+    Fraction m_before[10];
+    Fraction m_through[10];
     std::uint64_t m_work = 0;
     std::uint64_t m_spent = 0;
     const std::function<bool()>* m_stop = nullptr;
