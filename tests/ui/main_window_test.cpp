@@ -30,8 +30,15 @@ namespace fs = std::filesystem;
 class FixedSpooler : public PrinterSpooler {
 public:
     std::vector<std::string> ListPrinters() override { return {"Office", "Lab"}; }
-    std::string DefaultPrinterName() override { return "Lab"; }
-    bool ChangeDefaultPrinter(const std::string& name) override { return name == "Office"; }
+    std::string DefaultPrinterName() override { return m_default; }
+    bool ChangeDefaultPrinter(const std::string& name) override {
+        if (name != "Office") return false;
+        m_default = name;
+        return true;
+    }
+
+private:
+    std::string m_default = "Lab";
 };
 
 class MainWindowTest : public testing::Test {
