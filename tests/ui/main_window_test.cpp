@@ -13,12 +13,15 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "common/message_box.h"
 #include "generation/random.h"
+#include "generation/sheet_layout.h"
 #include "output/printer_spooler.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
+#include "settings/gbk_text.h"
 #include "tests/support/recording_message_box.h"
 #include "ui/spin_edit.h"
 
@@ -98,26 +101,42 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
     EXPECT_EQ(m_window->ItemCount("组合框_设置行高"), 7);
 }
 
-TEST_F(MainWindowTest, ControlsSitWhereTheDesignPutsThem) {
-    auto* tabs = find<QTabWidget>("高级选择夹1");
-    EXPECT_EQ(tabs->geometry(), QRect(8, 8, 352, 688));
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("四则运算"));
-    EXPECT_EQ(tabs->font().pixelSize(), 12);
-    EXPECT_EQ(tabs->font().family(), QStringLiteral("SimSun"));
-    auto* group = find<QGroupBox>("分组框3");
-    EXPECT_EQ(group->parentWidget(), tabs);
-    EXPECT_EQ(group->geometry(), QRect(8, 160, 336, 56));
-    EXPECT_EQ(group->title(), QStringLiteral("数字范围设置"));
-    auto* edit = find<QLineEdit>("编辑框_答案范围");
-    EXPECT_EQ(edit->parentWidget(), group);
-    EXPECT_EQ(edit->geometry(), QRect(200, 24, 40, 20));
-    EXPECT_EQ(edit->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
-    EXPECT_EQ(find<QPushButton>("按钮_出题")->text(), QStringLiteral("出题预览"));
-    EXPECT_EQ(find<QPushButton>("按钮_出题预览")->text(), QStringLiteral("打印"));
-    EXPECT_EQ(find<QComboBox>("组合框_出题数量")->geometry(), QRect(60, 27, 48, 20));
-    auto* table = find<TableWidget>("高级表格1");
-    EXPECT_EQ(table->geometry(), QRect(368, 0, 1045, 735));
-    EXPECT_LE(table->geometry().bottom(), m_window->height());
+// The request as the generator reads it from the window a person sees: the box marked "×"
+// gives "*", whatever the controls are called.
+TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
+    m_window->show();
+    std::map<QString, QCheckBox*> byCaption;
+    for (QCheckBox* box : find<QGroupBox>("分组框2")->findChildren<QCheckBox*>()) {
+        byCaption[box->text()] = box;
+    }
+    const std::pair<QString, std::string> marks[] = {
+        {"÷", "/"}, {"×", "*"}, {"-", "-"}, {"+", "+"}};
+    for (const auto& [caption, symbol] : marks) {
+        for (auto& [unused, box] : byCaption) box->setChecked(false);
+        ASSERT_TRUE(byCaption.count(caption)) << caption.toStdString();
+        QTest::mouseClick(byCaption[caption], Qt::LeftButton);
+        EXPECT_EQ(ReadGenerationRequest(*m_window).operators, std::vector<std::string>{symbol});
+    }
+    for (const auto& [caption, symbol] : marks) {
+        if (!byCaption[caption]->isChecked()) QTest::mouseClick(byCaption[caption], Qt::LeftButton);
+    }
+    EXPECT_EQ(ReadGenerationRequest(*m_window).operators,
+              (std::vector<std::string>{"+", "-", "*", "/"}));
+
+    m_window->SetCurrentIndex("组合框_n元运算", -1);
+    m_window->SetCurrentIndex("组合框_出题数量", -1);
+    for (const char* name : {"编辑框_数字范围", "编辑框_答案范围"}) {
+        auto* edit = find<QLineEdit>(name);
+        edit->clear();
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        QStringLiteral("１２０"));
+        QApplication::sendEvent(edit, &typed);  // as an input method hands over full-width text
+    }
+    const GenerationRequest request = ReadGenerationRequest(*m_window);
+    EXPECT_EQ(request.operandCount, 0);
+    EXPECT_EQ(request.questionCount, 0);
+    EXPECT_EQ(request.numberLimit, 120);
+    EXPECT_EQ(request.answerLimit, 120);
 }
 
 TEST_F(MainWindowTest, ControlsOfAKindComeInTheWindowsOrder) {
@@ -247,22 +266,35 @@ TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
     EXPECT_EQ(m_window->table().GetCellText(1, 1), first);
 }
 
-TEST_F(MainWindowTest, EnterDoesNothingAndEscapeCloses) {
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(MainWindowTest, EnterDoesNothingAndEscapeClosesFromEveryKindOfControl) {
     m_window->show();
     auto* generate = find<QPushButton>("按钮_出题");
     generate->setFocus();
     QTest::keyClick(generate, Qt::Key_Return);
     EXPECT_EQ(m_window->table().GetCellText(0, 1), "");
+
+    // Half-way through typing 250: the file keeps exactly what the box shows.
     auto* limit = find<QLineEdit>("编辑框_数字范围");
     limit->setFocus();
-    QTest::keyClicks(limit, QStringLiteral("5"));
+    limit->selectAll();
+    QTest::keyClicks(limit, QStringLiteral("25"));
     QTest::keyClick(limit, Qt::Key_Escape);
     EXPECT_FALSE(m_window->isVisible());
-}
+    const std::string saved = GbkToUtf8(readFile(m_folder / "data" / "config.abc"));
+    EXPECT_NE(saved.find("\r\n编辑框_数字范围=25\r\n"), std::string::npos) << saved;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    for (const char* name : {"选择框_显示答案", "组合框_出题数量", "编辑框_自定义字号"}) {
+        m_window->show();
+        auto* widget = find<QWidget>(name);
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Escape);
+        EXPECT_FALSE(m_window->isVisible()) << name;
+    }
 }
 
 TEST_F(MainWindowTest, StartUpMakesTheDataFolderAndListsThePrinters) {
