@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -339,6 +341,42 @@ TEST_F(MainWindowTest, TabMovesFocusDownTheControls) {
     first->setFocus();
     QTest::keyClick(first, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), find<QCheckBox>("选择框_加"));
+}
+
+// Scrolls to the end of the scroll area that holds the widget: true when the widget's last pixel
+// is then in view.
+bool reachable(QWidget* widget) {
+    QScrollArea* area = nullptr;
+    for (QWidget* up = widget->parentWidget(); up != nullptr && area == nullptr;
+         up = up->parentWidget()) {
+        area = qobject_cast<QScrollArea*>(up);
+    }
+    if (area == nullptr) return false;
+    area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    const QPoint last = widget->mapTo(area->viewport(), QPoint(widget->width(), widget->height()));
+    return area->viewport()->rect().contains(last - QPoint(1, 1)) &&
+           area->window()->rect().contains(area->geometry());
+}
+
+TEST_F(MainWindowTest, SmallScreensScrollWhatDoesNotFitAndLargeOnesShowTheDesign) {
+    m_window->show();
+    EXPECT_TRUE(m_window->screen()->availableGeometry().contains(m_window->frameGeometry()));
+    for (const QRect& small : {QRect(0, 0, 1366, 768), QRect(0, 27, 1280, 693)}) {
+        m_window->FitToScreen(small);
+        QApplication::processEvents();
+        EXPECT_TRUE(small.contains(m_window->frameGeometry())) << small.width();
+        EXPECT_TRUE(reachable(m_window->tableWidget())) << small.width();
+        EXPECT_TRUE(reachable(find<QPushButton>("按钮_出题预览"))) << small.width();
+    }
+    m_window->FitToScreen(QRect(0, 0, 1600, 1000));
+    QApplication::processEvents();
+    EXPECT_EQ(m_window->size(), QSize(MainWindow::kWidth, MainWindow::kHeight));
+    EXPECT_EQ(m_window->tableWidget()->mapTo(m_window.get(), QPoint()), QPoint(368, 0));
+    EXPECT_EQ(find<QTabWidget>("高级选择夹1")->mapTo(m_window.get(), QPoint()), QPoint(8, 8));
+    for (const QScrollBar* bar : m_window->findChildren<QScrollBar*>()) {
+        EXPECT_FALSE(bar->isVisible());
+    }
 }
 
 }  // namespace
