@@ -22,6 +22,10 @@ Span place(Span area, int client, int before, int after) {
 }  // namespace
 
 QRect PlaceWindow(const QRect& available, const QSize& client, const QMargins& frame) {
+    // A screen that reports no free area says nothing about its size: keep the design.
+    if (available.isEmpty()) {
+        return {available.topLeft() + QPoint(frame.left(), frame.top()), client};
+    }
     const Span x =
         place({available.x(), available.width()}, client.width(), frame.left(), frame.right());
     const Span y =

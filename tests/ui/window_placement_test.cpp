@@ -22,6 +22,8 @@ TEST(PlaceWindow, CentresTheFrameWhereItFitsAndShrinksTheClientWhereItDoesNot) {
              Case{{0, 27, 1440, 693}, {}, {6, 27, 1428, 693}},
              // A second screen to the right of the first.
              Case{{1920, 0, 1280, 720}, titleBar, {1921, 20, 1278, 699}},
+             // A screen that reports no free area.
+             Case{{}, titleBar, {1, 20, 1428, 767}},
          }) {
         EXPECT_EQ(PlaceWindow(c.available, design, c.frame), c.client) << c.available.width();
     }
