@@ -107,23 +107,19 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
 // gives "*", whatever the controls are called.
 TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
     m_window->show();
-    std::map<QString, QCheckBox*> byCaption;
+    std::map<QString, QCheckBox*> byMark;
     for (QCheckBox* box : find<QGroupBox>("分组框2")->findChildren<QCheckBox*>()) {
-        byCaption[box->text()] = box;
+        box->setChecked(false);
+        byMark[box->text()] = box;
     }
-    const std::pair<QString, std::string> marks[] = {
-        {"÷", "/"}, {"×", "*"}, {"-", "-"}, {"+", "+"}};
-    for (const auto& [caption, symbol] : marks) {
-        for (auto& [unused, box] : byCaption) box->setChecked(false);
-        ASSERT_TRUE(byCaption.count(caption)) << caption.toStdString();
-        QTest::mouseClick(byCaption[caption], Qt::LeftButton);
-        EXPECT_EQ(ReadGenerationRequest(*m_window).operators, std::vector<std::string>{symbol});
+    // Ticked from ÷ back to +: each box adds its operator, and the order stays + - * /.
+    const std::pair<QString, std::vector<std::string>> steps[] = {
+        {"÷", {"/"}}, {"×", {"*", "/"}}, {"-", {"-", "*", "/"}}, {"+", {"+", "-", "*", "/"}}};
+    for (const auto& [mark, operators] : steps) {
+        ASSERT_TRUE(byMark.count(mark)) << mark.toStdString();
+        QTest::mouseClick(byMark[mark], Qt::LeftButton);
+        EXPECT_EQ(ReadGenerationRequest(*m_window).operators, operators) << mark.toStdString();
     }
-    for (const auto& [caption, symbol] : marks) {
-        if (!byCaption[caption]->isChecked()) QTest::mouseClick(byCaption[caption], Qt::LeftButton);
-    }
-    EXPECT_EQ(ReadGenerationRequest(*m_window).operators,
-              (std::vector<std::string>{"+", "-", "*", "/"}));
 
     m_window->SetCurrentIndex("组合框_n元运算", -1);
     m_window->SetCurrentIndex("组合框_出题数量", -1);
