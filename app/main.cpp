@@ -8,6 +8,7 @@
 #include "common/program_folder.h"
 #include "output/font_substitutes.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("suantiji"));
     QApplication::setDesktopFileName(QStringLiteral("suantiji"));
     suantiji::InstallFontSubstitutes();
+    suantiji::InstallChineseQtTexts();
 
     suantiji::MainWindowServices services;
     services.programFolder = suantiji::ProgramFolder();

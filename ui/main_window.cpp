@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <array>
@@ -29,6 +31,7 @@
 #include "ui/locale_names.h"
 #include "ui/qt_message_box.h"
 #include "ui/spin_edit.h"
+#include "ui/window_placement.h"
 
 namespace suantiji {
 
@@ -214,6 +217,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     setFixedSize(kWidth, kHeight);
 
     buildControls();
+    putInScrollAreas();
     setTabOrder();
     connectEvents();
 
@@ -235,7 +239,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         *this, *m_table, *services.random, *services.messages, services.clock, SystemLocaleNames());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        FitToScreen(screen->availableGeometry());
     }
     OnMainWindowCreated(*this, *services.spooler);
 }
@@ -350,6 +354,46 @@ void MainWindow::widenBlanks() {
     }
 }
 
+// The choices and the sheet each sit in a scroll area without a frame: where the window is as
+// designed, nothing scrolls and every control keeps its place; on a smaller screen every
+// question, answer and button can still be reached.
+void MainWindow::putInScrollAreas() {
+    auto scrollArea = [this](QWidget* content) {
+        auto* area = new QScrollArea(this);
+        area->setFrameShape(QFrame::NoFrame);
+        area->setFocusPolicy(Qt::NoFocus);
+        area->setWidget(content);
+        return area;
+    };
+    auto* choices = new QWidget;
+    choices->resize(m_tableWidget->x(), m_tabs->geometry().bottom() + 1);
+    m_tabs->setParent(choices);
+    m_choicesArea = scrollArea(choices);
+    m_choicesArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_tableWidget->move(0, 0);
+    m_sheetArea = scrollArea(m_tableWidget);
+}
+
+void MainWindow::FitToScreen(const QRect& available) {
+    const QRect frame = frameGeometry();
+    const QRect inside = geometry();
+    const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(),
+                           frame.right() - inside.right(), frame.bottom() - inside.bottom());
+    if (!margins.isNull()) m_placedWithFrame = true;
+    const QRect client = PlaceWindow(available, QSize(kWidth, kHeight), margins);
+    setFixedSize(client.size());
+    // A window's position is its frame's.
+    move(client.topLeft() - QPoint(margins.left(), margins.top()));
+
+    const int choicesWidth = m_choicesArea->widget()->width();
+    const bool choicesScroll = client.height() < m_choicesArea->widget()->height();
+    const int barWidth = choicesScroll ? m_choicesArea->verticalScrollBar()->sizeHint().width() : 0;
+    m_choicesArea->setGeometry(0, 0, choicesWidth + barWidth, client.height());
+    m_sheetArea->setGeometry(choicesWidth + barWidth, 0,
+                             std::max(0, client.width() - choicesWidth - barWidth),
+                             client.height());
+}
+
 void MainWindow::setTabOrder() {
     for (std::size_t i = 0; i + 1 < kTabOrder.size(); ++i) {
         QWidget::setTabOrder(control(kTabOrder[i]), control(kTabOrder[i + 1]));
@@ -407,6 +451,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         m_saved = true;
     }
     event->accept();
+}
+
+bool MainWindow::event(QEvent* event) {
+    // The window manager's frame is known only once the window is shown, often only when it has
+    // moved the window into the frame: place it again then, once, so that the whole frame is
+    // centred and kept on the screen.
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Move) && !m_placedWithFrame &&
+        frameGeometry() != geometry()) {
+        if (const QScreen* shownOn = screen()) FitToScreen(shownOn->availableGeometry());
+    }
+    return QWidget::event(event);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

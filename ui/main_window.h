@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QPrinter;
+class QScrollArea;
 class QTabWidget;
 
 namespace suantiji {
@@ -61,6 +62,11 @@ public:
     void ApplyRowHeight();
     void ToggleGridLines();
 
+    // Sizes and places the window for a screen whose free area is `available`: as designed with
+    // its frame centred where it fits, otherwise as large as the area with the whole frame on it
+    // and the sheet (and the choices, if need be) scrolled.
+    void FitToScreen(const QRect& available);
+
     // ControlHost
     std::vector<std::string> ControlsOfKind(const std::string& kindName) const override;
     bool IsChecked(const std::string& name) const override;
@@ -76,6 +82,7 @@ public:
     void ClearItems(const std::string& name) override;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -84,6 +91,7 @@ private:
     void connectEvents();
     void setTabOrder();
     void widenBlanks();
+    void putInScrollAreas();
     QComboBox* combo(const std::string& name) const;
     QWidget* control(const std::string& name) const;
 
@@ -94,6 +102,9 @@ private:
     std::unique_ptr<SheetMaker> m_sheetMaker;
     TableWidget* m_tableWidget = nullptr;
     QTabWidget* m_tabs = nullptr;
+    QScrollArea* m_choicesArea = nullptr;
+    QScrollArea* m_sheetArea = nullptr;
+    bool m_placedWithFrame = false;
     bool m_saved = false;
 };
 

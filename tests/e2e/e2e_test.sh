@@ -103,6 +103,42 @@ size=$(pdfinfo "$pdf" | awk '/^Page size:/ {print $3 "x" $5}')
 pdftoppm -png -r 40 -singlefile "$pdf" "$artifacts/04-printed-page"
 step "printed: one A4 page on the default queue"
 
+# Qt's own dialogs are Chinese although the environment's language (C.UTF-8) is not.
+click 144 664  # 按钮_保存为图片
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^另存为$' | head -n 1) ||
+    fail "no save dialog titled 另存为: Qt's own texts are not Chinese"
+xdotool mousemove --window "$dialog" 20 20 key Escape
+sleep 0.4
+step "the save dialog speaks Chinese"
+
+# 设置默认打印机 makes the queue chosen in the list the default, and 打印 then prints there.
+click 116 594  # 组合框_打印机: open the list, take the queue above SheetPDF-2
+xdotool key Up Return
+sleep 0.4
+click 116 624  # 按钮_默认打印机设置
+box=$(timeout 10 xdotool search --sync --onlyvisible --name '^信息：$' | head -n 1) ||
+    fail "no message box after 设置默认打印机"
+sleep 0.3
+shot 04-printer-message
+xdotool mousemove --window "$box" 10 10 key Return
+sleep 0.4
+[[ $(HOME="$work/home" lpstat -d) == *SheetPDF-1 ]] || fail "SheetPDF-1 did not become the default"
+before=$(newest_pdf || true)
+click 232 664  # 按钮_出题预览 (打印)
+pdf=
+for _ in $(seq 150); do
+    pdf=$(newest_pdf || true)
+    [[ -n $pdf && $pdf != "$before" ]] && break
+    pdf=
+    sleep 0.2
+done
+[[ -n $pdf ]] || fail "nothing printed after 设置默认打印机"
+job=${pdf##*-job_}
+job=${job%.pdf}
+lpstat -W all -o SheetPDF-1 | grep -q "^SheetPDF-1-$job " ||
+    fail "job $job did not print on the chosen queue SheetPDF-1"
+step "SheetPDF-1 made the default in the window; 打印 lands there"
+
 click 144 664  # 按钮_保存为图片
 dialog=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app_pid" --name '.' |
     grep -v "^$window$" | head -n 1) || fail "no save dialog appeared"

@@ -88,11 +88,13 @@ protected:
 TEST_F(PrintSheetOnTestPrinter, LaidOutSheetPrintsOnOnePageOfTheDefaultQueue) {
     TableModel model;
     testing::LayOutSheet(model);
+    model.SetCellText(20, 5, "88-7×(6-5)=");  // the last row is what the one-page fit is for
     for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 25);
     const QString content = printAndRead(model);
     EXPECT_EQ(content.count(QChar('\f')), 1);  // pdftotext ends every page with a form feed
     EXPECT_TRUE(content.contains(QStringLiteral("参考答案"))) << content.toStdString();
     EXPECT_TRUE(content.contains(QStringLiteral("12+5×(3-2)=")));
+    EXPECT_TRUE(content.contains(QStringLiteral("88-7×(6-5)="))) << content.toStdString();
     const PrintLayout& layout = model.GetPrintLayout();  // zeroed before printing
     EXPECT_EQ(layout.leftMargin + layout.rightMargin + layout.topMargin + layout.bottomMargin +
                   layout.headerHeight + layout.footerHeight + layout.gap,

@@ -1,5 +1,4 @@
 #include "output/printer_choice.h"
-#include "tests/support/recording_message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,9 @@ public:
     bool ChangeDefaultPrinter(const std::string& name) override {
         changes.push_back(name);
         for (const std::string& printer : m_printers) {
-            if (printer == name) return true;
+            if (printer != name) continue;
+            m_default = name;
+            return true;
         }
         return false;
     }
@@ -48,16 +49,18 @@ FakeControlHost emptyPrinterList() {
     return host;
 }
 
-TEST(FillPrinterList, ListsPrintersInOrderAndSelectsTheDefault) {
-    FakeControlHost host = emptyPrinterList();
-    FakeSpooler spooler({"Lab", "Office", "Hall"}, "Office");
-    FillPrinterList(host, spooler);
-    EXPECT_EQ(printerItems(host), (std::vector<std::string>{"Lab", "Office", "Hall"}));
-    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 1);
+TEST(FillPrinterList, ListsPrintersInOrderAndSelectsTheDefaultOrTheQueueOfItsInstance) {
+    for (const char* defaultName : {"Office", "Office/draft"}) {
+        FakeControlHost host = emptyPrinterList();
+        FakeSpooler spooler({"Lab", "Office", "Hall"}, defaultName);
+        FillPrinterList(host, spooler);
+        EXPECT_EQ(printerItems(host), (std::vector<std::string>{"Lab", "Office", "Hall"}));
+        EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 1) << defaultName;
+    }
 }
 
 TEST(FillPrinterList, SelectsNothingWithoutAnExactMatch) {
-    for (const char* defaultName : {"office", "Office ", "", "Gone"}) {
+    for (const char* defaultName : {"office", "Office ", "", "Gone", "Offi/ce", "office/draft"}) {
         FakeControlHost host = emptyPrinterList();
         FakeSpooler spooler({"Lab", "Office"}, defaultName);
         FillPrinterList(host, spooler);

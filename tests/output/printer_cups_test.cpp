@@ -146,6 +146,15 @@ TEST_F(CupsSpoolerTest, DefaultHonoursLpoptionsAndTheEnvironment) {
     EXPECT_EQ(m_spooler.DefaultPrinterName(), "SheetPDF-2");
     EXPECT_EQ(m_spooler.DefaultPrinterName(), lpstatDefault());
     ::unsetenv("PRINTER");
+
+    // An instance as the default: the list shows queues, so its queue is preselected.
+    std::ofstream(m_lpoptions) << "Dest SheetPDF-1/draft sides=one-sided\n"
+                                  "Default SheetPDF-1/draft\n";
+    EXPECT_EQ(m_spooler.DefaultPrinterName(), "SheetPDF-1/draft");
+    FakeControlHost host;
+    host.AddComboBox(kPrinterComboName, {}, -1);
+    FillPrinterList(host, m_spooler);
+    EXPECT_EQ(host.ContentText(kPrinterComboName), "SheetPDF-1");
 }
 
 TEST_F(CupsSpoolerTest, ButtonMakesTheChosenQueueTheDefault) {
@@ -159,6 +168,22 @@ TEST_F(CupsSpoolerTest, ButtonMakesTheChosenQueueTheDefault) {
     ApplyPrinterChoice(host, m_spooler, messages);
     EXPECT_EQ(messages.texts, std::vector<std::string>{"默认打印机设置成功！"});
     EXPECT_EQ(lpstatDefault(), "SheetPDF-1");
+}
+
+TEST_F(CupsSpoolerTest, ButtonReportsFailureWhenTheEnvironmentOutranksTheChoice) {
+    for (const char* variable : {"PRINTER", "LPDEST"}) {
+        ::setenv(variable, "SheetPDF-2", 1);
+        FakeControlHost host;
+        host.AddComboBox(kPrinterComboName, {}, -1);
+        FillPrinterList(host, m_spooler);
+        host.SetCurrentIndex(kPrinterComboName, 0);
+        ASSERT_EQ(host.ContentText(kPrinterComboName), "SheetPDF-1");
+        MessageLog messages;
+        ApplyPrinterChoice(host, m_spooler, messages);
+        EXPECT_EQ(messages.texts, std::vector<std::string>{"默认打印机设置失败！"}) << variable;
+        EXPECT_EQ(lpstatDefault(), "SheetPDF-2") << variable;
+        ::unsetenv(variable);
+    }
 }
 
 }  // namespace

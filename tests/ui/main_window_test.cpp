@@ -9,17 +9,22 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "common/message_box.h"
 #include "generation/random.h"
+#include "generation/sheet_layout.h"
 #include "output/printer_spooler.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
+#include "settings/gbk_text.h"
 #include "tests/support/recording_message_box.h"
 #include "ui/spin_edit.h"
 
@@ -31,8 +36,15 @@ namespace fs = std::filesystem;
 class FixedSpooler : public PrinterSpooler {
 public:
     std::vector<std::string> ListPrinters() override { return {"Office", "Lab"}; }
-    std::string DefaultPrinterName() override { return "Lab"; }
-    bool ChangeDefaultPrinter(const std::string& name) override { return name == "Office"; }
+    std::string DefaultPrinterName() override { return m_default; }
+    bool ChangeDefaultPrinter(const std::string& name) override {
+        if (name != "Office") return false;
+        m_default = name;
+        return true;
+    }
+
+private:
+    std::string m_default = "Lab";
 };
 
 // Also notes the pointer shown while each message is up.
@@ -103,26 +115,38 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
     EXPECT_EQ(m_window->ItemCount("组合框_设置行高"), 7);
 }
 
-TEST_F(MainWindowTest, ControlsSitWhereTheDesignPutsThem) {
-    auto* tabs = find<QTabWidget>("高级选择夹1");
-    EXPECT_EQ(tabs->geometry(), QRect(8, 8, 352, 688));
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("四则运算"));
-    EXPECT_EQ(tabs->font().pixelSize(), 12);
-    EXPECT_EQ(tabs->font().family(), QStringLiteral("SimSun"));
-    auto* group = find<QGroupBox>("分组框3");
-    EXPECT_EQ(group->parentWidget(), tabs);
-    EXPECT_EQ(group->geometry(), QRect(8, 160, 336, 56));
-    EXPECT_EQ(group->title(), QStringLiteral("数字范围设置"));
-    auto* edit = find<QLineEdit>("编辑框_答案范围");
-    EXPECT_EQ(edit->parentWidget(), group);
-    EXPECT_EQ(edit->geometry(), QRect(200, 24, 40, 20));
-    EXPECT_EQ(edit->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
-    EXPECT_EQ(find<QPushButton>("按钮_出题")->text(), QStringLiteral("出题预览"));
-    EXPECT_EQ(find<QPushButton>("按钮_出题预览")->text(), QStringLiteral("打印"));
-    EXPECT_EQ(find<QComboBox>("组合框_出题数量")->geometry(), QRect(60, 27, 48, 20));
-    auto* table = find<TableWidget>("高级表格1");
-    EXPECT_EQ(table->geometry(), QRect(368, 0, 1045, 735));
-    EXPECT_LE(table->geometry().bottom(), m_window->height());
+// The request as the generator reads it from the window a person sees: the box marked "×"
+// gives "*", whatever the controls are called.
+TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
+    m_window->show();
+    std::map<QString, QCheckBox*> byMark;
+    for (QCheckBox* box : find<QGroupBox>("分组框2")->findChildren<QCheckBox*>()) {
+        box->setChecked(false);
+        byMark[box->text()] = box;
+    }
+    // Ticked from ÷ back to +: each box adds its operator, and the order stays + - * /.
+    const std::pair<QString, std::vector<std::string>> steps[] = {
+        {"÷", {"/"}}, {"×", {"*", "/"}}, {"-", {"-", "*", "/"}}, {"+", {"+", "-", "*", "/"}}};
+    for (const auto& [mark, operators] : steps) {
+        ASSERT_TRUE(byMark.count(mark)) << mark.toStdString();
+        QTest::mouseClick(byMark[mark], Qt::LeftButton);
+        EXPECT_EQ(ReadGenerationRequest(*m_window).operators, operators) << mark.toStdString();
+    }
+
+    m_window->SetCurrentIndex("组合框_n元运算", -1);
+    m_window->SetCurrentIndex("组合框_出题数量", -1);
+    for (const char* name : {"编辑框_数字范围", "编辑框_答案范围"}) {
+        auto* edit = find<QLineEdit>(name);
+        edit->clear();
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        QStringLiteral("１２０"));
+        QApplication::sendEvent(edit, &typed);  // as an input method hands over full-width text
+    }
+    const GenerationRequest request = ReadGenerationRequest(*m_window);
+    EXPECT_EQ(request.operandCount, 0);
+    EXPECT_EQ(request.questionCount, 0);
+    EXPECT_EQ(request.numberLimit, 120);
+    EXPECT_EQ(request.answerLimit, 120);
 }
 
 TEST_F(MainWindowTest, ControlsOfAKindComeInTheWindowsOrder) {
@@ -255,22 +279,35 @@ TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
     EXPECT_EQ(m_window->table().GetCellText(1, 1), first);
 }
 
-TEST_F(MainWindowTest, EnterDoesNothingAndEscapeCloses) {
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(MainWindowTest, EnterDoesNothingAndEscapeClosesFromEveryKindOfControl) {
     m_window->show();
     auto* generate = find<QPushButton>("按钮_出题");
     generate->setFocus();
     QTest::keyClick(generate, Qt::Key_Return);
     EXPECT_EQ(m_window->table().GetCellText(0, 1), "");
+
+    // Half-way through typing 250: the file keeps exactly what the box shows.
     auto* limit = find<QLineEdit>("编辑框_数字范围");
     limit->setFocus();
-    QTest::keyClicks(limit, QStringLiteral("5"));
+    limit->selectAll();
+    QTest::keyClicks(limit, QStringLiteral("25"));
     QTest::keyClick(limit, Qt::Key_Escape);
     EXPECT_FALSE(m_window->isVisible());
-}
+    const std::string saved = GbkToUtf8(readFile(m_folder / "data" / "config.abc"));
+    EXPECT_NE(saved.find("\r\n编辑框_数字范围=25\r\n"), std::string::npos) << saved;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    for (const char* name : {"选择框_显示答案", "组合框_出题数量", "编辑框_自定义字号"}) {
+        m_window->show();
+        auto* widget = find<QWidget>(name);
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Escape);
+        EXPECT_FALSE(m_window->isVisible()) << name;
+    }
 }
 
 TEST_F(MainWindowTest, StartUpMakesTheDataFolderAndListsThePrinters) {
@@ -315,6 +352,42 @@ TEST_F(MainWindowTest, TabMovesFocusDownTheControls) {
     first->setFocus();
     QTest::keyClick(first, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), find<QCheckBox>("选择框_加"));
+}
+
+// Scrolls to the end of the scroll area that holds the widget: true when the widget's last pixel
+// is then in view.
+bool reachable(QWidget* widget) {
+    QScrollArea* area = nullptr;
+    for (QWidget* up = widget->parentWidget(); up != nullptr && area == nullptr;
+         up = up->parentWidget()) {
+        area = qobject_cast<QScrollArea*>(up);
+    }
+    if (area == nullptr) return false;
+    area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    const QPoint last = widget->mapTo(area->viewport(), QPoint(widget->width(), widget->height()));
+    return area->viewport()->rect().contains(last - QPoint(1, 1)) &&
+           area->window()->rect().contains(area->geometry());
+}
+
+TEST_F(MainWindowTest, SmallScreensScrollWhatDoesNotFitAndLargeOnesShowTheDesign) {
+    m_window->show();
+    EXPECT_TRUE(m_window->screen()->availableGeometry().contains(m_window->frameGeometry()));
+    for (const QRect& small : {QRect(0, 0, 1366, 768), QRect(0, 27, 1280, 693)}) {
+        m_window->FitToScreen(small);
+        QApplication::processEvents();
+        EXPECT_TRUE(small.contains(m_window->frameGeometry())) << small.width();
+        EXPECT_TRUE(reachable(m_window->tableWidget())) << small.width();
+        EXPECT_TRUE(reachable(find<QPushButton>("按钮_出题预览"))) << small.width();
+    }
+    m_window->FitToScreen(QRect(0, 0, 1600, 1000));
+    QApplication::processEvents();
+    EXPECT_EQ(m_window->size(), QSize(MainWindow::kWidth, MainWindow::kHeight));
+    EXPECT_EQ(m_window->tableWidget()->mapTo(m_window.get(), QPoint()), QPoint(368, 0));
+    EXPECT_EQ(find<QTabWidget>("高级选择夹1")->mapTo(m_window.get(), QPoint()), QPoint(8, 8));
+    for (const QScrollBar* bar : m_window->findChildren<QScrollBar*>()) {
+        EXPECT_FALSE(bar->isVisible());
+    }
 }
 
 }  // namespace
