@@ -1,53 +1,12 @@
 #include "output/save_picture.h"
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QSaveFile>
-#include <QUrl>
 
 #include "common/program_folder.h"
 #include "output/bmp_encoder.h"
 #include "output/window_capture.h"
 
 namespace suantiji {
-
-PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& options)
-    : QFileDialog(parent) {
-    // The desktop's own dialog differs between desktops and cannot be driven in tests.
-    setOption(QFileDialog::DontUseNativeDialog, true);
-    setAcceptMode(QFileDialog::AcceptSave);
-    setFileMode(QFileDialog::AnyFile);
-    setOption(QFileDialog::DontConfirmOverwrite, false);
-    // A name typed without ".bmp" is saved exactly as typed.
-    setDefaultSuffix(QString());
-    setNameFilter(QString::fromStdString(options.filter));
-    setDirectory(QString::fromStdString(options.folder));
-    selectFile(QString::fromStdString(options.proposedName));
-}
-
-void PictureFileDialog::accept() {
-    const QString chosen = selectedFiles().value(0);
-    if (!chosen.isEmpty()) {
-        const QFileInfo info(chosen);
-        if (!info.isDir() && !info.absoluteDir().exists()) return;
-    }
-    QFileDialog::accept();
-}
-
-QtSaveFileDialog::QtSaveFileDialog(QWidget* parent) : m_parent(parent) {}
-
-std::optional<std::string> QtSaveFileDialog::Show(const SaveDialogOptions& options) {
-    PictureFileDialog dialog(m_parent, options);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    const QString chosen = dialog.selectedFiles().value(0);
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toStdString();
-}
-
-void DesktopFileOpener::Open(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-}
 
 bool WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     // Written beside the target and renamed over it, so a failed write (disk full, folder gone)

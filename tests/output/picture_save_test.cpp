@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/font_substitutes.h"
+#include "output/qt_save_dialog.h"
 #include "output/save_picture.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
