@@ -2,14 +2,15 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace suantiji {
 
 // How the save dialog is set up for one use.
 struct SaveDialogOptions {
-    std::string folder;        // where it starts
-    std::string proposedName;  // file name without folder
-    std::string filter;        // the single name filter
+    std::string folder;                // where it starts
+    std::string proposedName;          // file name without folder
+    std::vector<std::string> filters;  // name filters, the first one selected
 };
 
 // The modal save-file dialog. The window passes the real one; tests choose the answer.

@@ -14,9 +14,11 @@ PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& o
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
     setOption(QFileDialog::DontConfirmOverwrite, false);
-    // A name typed without ".bmp" is saved exactly as typed.
+    // A name typed without an extension is saved exactly as typed (as a BMP).
     setDefaultSuffix(QString());
-    setNameFilter(QString::fromStdString(options.filter));
+    QStringList filters;
+    for (const std::string& filter : options.filters) filters << QString::fromStdString(filter);
+    setNameFilters(filters);
     setDirectory(QString::fromStdString(options.folder));
     selectFile(QString::fromStdString(options.proposedName));
 }

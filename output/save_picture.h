@@ -5,19 +5,29 @@
 #include <vector>
 
 #include "common/save_dialog.h"
+#include "output/picture_kind.h"
 
-class QWidget;
+class QImage;
 
 namespace suantiji {
+
+class TableModel;
+class TableWidget;
 
 // Writes the bytes to the path, replacing an existing file only once all of them are written.
 // False when the file could not be written; no message either way.
 bool WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
+// The file of one kind. The BMP and the PNG hold exactly the captured pixels; the PDF is one A4
+// landscape page on which the printing routine draws the sheet, text as text. Empty bytes when
+// the file cannot be made.
+std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, const QImage& capture,
+                                             const TableModel& sheet);
+
 // The click of the "save as picture" button: makes sure the records folder exists, captures the
-// table as it is now, lets the user confirm a name, writes the picture and opens it. Without a
-// picture nothing is offered; a file that could not be written is not opened.
-void SaveSheetPicture(QWidget* table, const std::string& programFolder,
+// table as it is now, lets the user confirm a name, writes the kind of file the name ends in and
+// opens it. Without a picture nothing is offered; a file that could not be written is not opened.
+void SaveSheetPicture(TableWidget* table, const std::string& programFolder,
                       const std::string& sheetTimestamp, SaveFileDialog& dialog,
                       FileOpener& opener);
 
