@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <utility>
 
 #include "common/program_folder.h"
 #include "output/bmp_encoder.h"
@@ -24,11 +25,11 @@ constexpr double kPdfMarginMillimetres = 5;
 
 std::vector<std::uint8_t> bytesOf(const QByteArray& bytes) { return {bytes.begin(), bytes.end()}; }
 
-std::vector<std::uint8_t> pngFileOf(const QImage& capture) {
-    if (capture.isNull()) return {};
-    QImage image = capture;
+std::vector<std::uint8_t> pngFileOf(QImage image) {
+    if (image.isNull()) return {};
     // Qt writes a pHYs chunk for any positive resolution and refuses to set it to 0; without
-    // one the file holds the pixels and nothing else, as the BMP does.
+    // one the file holds the pixels and nothing else, as the BMP does. (On a shared image this
+    // copies every pixel first.)
     image.setDotsPerMeterX(-1);
     image.setDotsPerMeterY(-1);
     QByteArray bytes;
@@ -81,11 +82,11 @@ bool WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& 
     return file.commit();
 }
 
-std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, const QImage& capture,
+std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, QImage capture,
                                              const TableModel& sheet) {
     switch (kind) {
         case PictureKind::Png:
-            return pngFileOf(capture);
+            return pngFileOf(std::move(capture));
         case PictureKind::Pdf:
             return pdfFileOf(sheet);
         case PictureKind::Bmp:
@@ -102,7 +103,7 @@ void SaveSheetPicture(TableWidget* table, const std::string& programFolder,
 
     // Both taken before the dialog exists, so no kind of file shows the dialog over the sheet
     // or anything changed while it was open.
-    const QImage capture = CaptureWindowImage(table);
+    QImage capture = CaptureWindowImage(table);
     // Nothing to save: an empty file would only replace a good one with one no viewer reads.
     if (capture.isNull()) return;
     const TableModel sheet = table->model();
@@ -111,7 +112,8 @@ void SaveSheetPicture(TableWidget* table, const std::string& programFolder,
         dialog.Show({folder, ProposedPictureName(sheetTimestamp), PictureFilters()});
     if (!path) return;
 
-    const std::vector<std::uint8_t> file = EncodeSheetPicture(PictureKindOf(*path), capture, sheet);
+    const std::vector<std::uint8_t> file =
+        EncodeSheetPicture(PictureKindOf(*path), std::move(capture), sheet);
     if (file.empty()) return;
     // Opening after a failed write would show an older file of that name, or an error.
     if (!WritePictureFile(*path, file)) return;

@@ -20,8 +20,8 @@ bool WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& 
 
 // The file of one kind. The BMP and the PNG hold exactly the captured pixels; the PDF is one A4
 // landscape page on which the printing routine draws the sheet, text as text. Empty bytes when
-// the file cannot be made.
-std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, const QImage& capture,
+// the file cannot be made. Hand the capture over (move it) to spare a copy of its pixels.
+std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, QImage capture,
                                              const TableModel& sheet);
 
 // The click of the "save as picture" button: makes sure the records folder exists, captures the
