@@ -1,6 +1,5 @@
 #include "output/window_capture.h"
 
-#include <QImage>
 #include <QWidget>
 #include <bit>
 #include <span>
@@ -13,7 +12,7 @@ namespace suantiji {
 // little-endian machine, which is the BMP byte order.
 static_assert(std::endian::native == std::endian::little);
 
-std::vector<std::uint8_t> CaptureWindowBitmap(QWidget* window) {
+QImage CaptureWindowImage(QWidget* window) {
     if (window == nullptr) return {};
     const QSize size = window->size();
     if (size.isEmpty()) return {};
@@ -25,11 +24,19 @@ std::vector<std::uint8_t> CaptureWindowBitmap(QWidget* window) {
     image.fill(window->palette().window().color());
     window->render(&image, QPoint(), QRegion(),
                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    return image;
+}
 
+std::vector<std::uint8_t> BmpFileOf(const QImage& image) {
+    if (image.isNull() || image.format() != QImage::Format_RGB32) return {};
     const std::span<const std::uint8_t> pixels(image.constBits(),
                                                static_cast<std::size_t>(image.sizeInBytes()));
     return EncodeBmp(image.width(), image.height(), 32, pixels,
                      static_cast<std::size_t>(image.bytesPerLine()));
+}
+
+std::vector<std::uint8_t> CaptureWindowBitmap(QWidget* window) {
+    return BmpFileOf(CaptureWindowImage(window));
 }
 
 }  // namespace suantiji

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <cstdint>
 #include <vector>
 
@@ -7,8 +8,14 @@ class QWidget;
 
 namespace suantiji {
 
-// The control as it is drawn on screen, its border included, at its current size, as a
-// complete 32-bit BMP file. Empty bytes for a null or empty widget.
+// The control as it is drawn on screen, its border included, at its current size, in 32-bit
+// RGB. A null image for a null or empty widget.
+QImage CaptureWindowImage(QWidget* window);
+
+// A 32-bit RGB image as a complete BMP file; empty bytes for a null image.
+std::vector<std::uint8_t> BmpFileOf(const QImage& image);
+
+// The capture as a complete 32-bit BMP file. Empty bytes for a null or empty widget.
 std::vector<std::uint8_t> CaptureWindowBitmap(QWidget* window);
 
 }  // namespace suantiji

@@ -23,6 +23,7 @@
 #include "output/cups_spooler.h"
 #include "output/print_sheet.h"
 #include "output/printer_choice.h"
+#include "output/qt_save_dialog.h"
 #include "output/save_picture.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"

@@ -1,70 +1,89 @@
+// Saving the default sheet of 100 questions, made by the real window offscreen, as each kind of
+// file: from the click to the written file, with a dialog that answers at once.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <vector>
 
-#include "output/bmp_encoder.h"
+#include "common/message_box.h"
+#include "common/save_dialog.h"
 #include "output/font_substitutes.h"
+#include "output/printer_spooler.h"
 #include "output/save_picture.h"
-#include "output/table_model.h"
 #include "output/table_widget.h"
 #include "output/window_capture.h"
+#include "ui/main_window.h"
 
 namespace {
 
-// The table as a full sheet leaves it: 1045 × 735 with a merged header, grid lines, a hundred
-// questions and their answers in a Chinese face.
-void layOutSheet(suantiji::TableModel& model) {
-    const int widths[] = {5, 160, 160, 160, 160, 160, 80, 30, 30, 30, 30, 30, 5};
-    for (int column = 0; column < 13; ++column) model.SetColumnWidth(column, widths[column]);
-    model.SetRowHeight(0, 50);
-    model.MergeCells({0, 1, 0, 6});
-    model.MergeCells({0, 7, 0, 12});
-    model.SetCellText(0, 1,
-                      "     题目数：100    姓名：                      年级：         班级：     "
-                      "    用时：          得分：          日期：2026/12/7 星期一 09:05:03");
-    model.SetCellText(0, 7, "参考答案");
-    model.SetFontFace({0, 0, model.RowCount() - 1, 12}, "黑体");
-    model.SetFontHeight({1, 1, model.RowCount() - 1, 11}, 20);
-    for (int row = 1; row < model.RowCount(); ++row) {
-        for (int column = 1; column <= 5; ++column) {
-            model.SetCellText(row, column, "12+5×(3-2)=");
-            model.SetCellText(row, column + 6, "17");
-        }
-    }
-    model.SetGridLineMode(3);
-    model.SetControlSize(1045, 735);
-}
+class SilentMessages : public suantiji::MessageBox {
+public:
+    void Show(const std::string&, const std::string&, suantiji::MessageIcon) override {}
+};
 
-void BM_CaptureEncodeWrite(benchmark::State& state) {
-    suantiji::TableModel model;
-    layOutSheet(model);
-    suantiji::TableWidget sheet(model);
-    QTemporaryDir dir;
-    const std::string path = dir.path().toStdString() + "/sheet.bmp";
-    for (auto _ : state) {
-        const std::vector<std::uint8_t> picture = suantiji::CaptureWindowBitmap(&sheet);
-        benchmark::DoNotOptimize(suantiji::WritePictureFile(path, picture));
+class NoPrinters : public suantiji::PrinterSpooler {
+public:
+    std::vector<std::string> ListPrinters() override { return {}; }
+    std::string DefaultPrinterName() override { return {}; }
+    bool ChangeDefaultPrinter(const std::string&) override { return false; }
+};
+
+class AnsweringDialog : public suantiji::SaveFileDialog {
+public:
+    std::optional<std::string> Show(const suantiji::SaveDialogOptions&) override { return path; }
+    std::string path;
+};
+
+class NoOpener : public suantiji::FileOpener {
+public:
+    void Open(const std::string&) override {}
+};
+
+// The window with its default choices and one generated sheet, in a folder of its own.
+struct SheetWindow {
+    SheetWindow() {
+        services.messages = &messages;
+        services.spooler = &spooler;
+        services.saveDialog = &dialog;
+        services.opener = &opener;
+        services.programFolder = folder.path().toStdString();
+        window = std::make_unique<suantiji::MainWindow>(services);
+        window->show();
+        window->findChild<QPushButton*>(QStringLiteral("按钮_出题"))->click();
     }
+
+    QTemporaryDir folder;
+    SilentMessages messages;
+    NoPrinters spooler;
+    AnsweringDialog dialog;
+    NoOpener opener;
+    suantiji::MainWindowServices services;
+    std::unique_ptr<suantiji::MainWindow> window;
+};
+
+// Argument: 0 BMP, 1 PNG, 2 PDF. Reports the file's size.
+void BM_SaveSheet(benchmark::State& state) {
+    static const char* const kNames[] = {"/sheet.bmp", "/sheet.png", "/sheet.pdf"};
+    SheetWindow sheet;
+    sheet.dialog.path = sheet.folder.path().toStdString() + kNames[state.range(0)];
+    for (auto _ : state) sheet.window->SaveSheetPicture();
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(sheet.dialog.path));
 }
-BENCHMARK(BM_CaptureEncodeWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveSheet)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 void BM_CaptureOnly(benchmark::State& state) {
-    suantiji::TableModel model;
-    layOutSheet(model);
-    suantiji::TableWidget sheet(model);
-    for (auto _ : state) benchmark::DoNotOptimize(suantiji::CaptureWindowBitmap(&sheet));
-}
-BENCHMARK(BM_CaptureOnly)->Unit(benchmark::kMillisecond);
-
-void BM_EncodeOnly(benchmark::State& state) {
-    const std::vector<std::uint8_t> pixels(1045 * 735 * 4, 0x7F);
+    SheetWindow sheet;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(suantiji::EncodeBmp(1045, 735, 32, pixels, 1045 * 4));
+        benchmark::DoNotOptimize(suantiji::CaptureWindowImage(sheet.window->tableWidget()));
     }
 }
-BENCHMARK(BM_EncodeOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CaptureOnly)->Unit(benchmark::kMillisecond);
 
 void BM_WriteOnly(benchmark::State& state) {
     const std::vector<std::uint8_t> picture(58 + 1045 * 735 * 4, 0x7F);

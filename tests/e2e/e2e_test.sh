@@ -139,17 +139,24 @@ lpstat -W all -o SheetPDF-1 | grep -q "^SheetPDF-1-$job " ||
     fail "job $job did not print on the chosen queue SheetPDF-1"
 step "SheetPDF-1 made the default in the window; 打印 lands there"
 
-click 144 664  # 按钮_保存为图片
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app_pid" --name '.' |
-    grep -v "^$window$" | head -n 1) || fail "no save dialog appeared"
-sleep 0.5
-shot 05-save-dialog
-xdotool mousemove --window "$dialog" 20 20 key ctrl+a
-xdotool type --delay 20 'e2e-sheet'
-xdotool key Return
-picture="$folder/出题记录/e2e-sheet"
-for _ in $(seq 50); do [[ -s $picture ]] && break; sleep 0.1; done
-[[ -s $picture ]] || fail "the picture was not saved as $picture"
+# Saves through the real dialog: the proposed name selected, the given one typed over it, Enter.
+# The kind of file follows the name's ending; no button caption is involved.
+save_as() {
+    click 144 664  # 按钮_保存为图片
+    dialog=$(timeout 10 xdotool search --sync --onlyvisible --pid "$app_pid" --name '.' |
+        grep -v "^$window$" | head -n 1) || fail "no save dialog appeared"
+    sleep 0.5
+    [[ -n ${2:-} ]] && shot "$2"
+    xdotool mousemove --window "$dialog" 20 20 key ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+    saved="$folder/出题记录/$1"
+    for _ in $(seq 50); do [[ -s $saved ]] && break; sleep 0.1; done
+    [[ -s $saved ]] || fail "nothing was saved as $saved"
+}
+
+save_as e2e-sheet 05-save-dialog
+picture=$saved
 bytes=$(stat -c %s "$picture")
 [[ $bytes == 3072358 ]] || fail "the picture has $bytes bytes, expected 3072358"
 [[ $(head -c 2 "$picture") == BM ]] || fail "the picture is not a BMP file"
@@ -157,6 +164,26 @@ convert "bmp:$picture" "$artifacts/06-saved-picture.png" || fail "ImageMagick ca
 /usr/bin/python3 -c 'import sys; from PIL import Image; im = Image.open(sys.argv[1]); im.load(); assert im.size == (1045, 735), im.size' \
     "$picture" || fail "Pillow cannot read the picture"
 step "picture saved through the save dialog"
+
+save_as e2e-sheet.png
+bytes=$(stat -c %s "$saved")
+kind=$(identify -format '%m %wx%h' "$saved")
+[[ $kind == "PNG 1045x735" ]] || fail "the .png is $kind, not a PNG of 1045x735"
+((bytes < 150000)) || fail "the PNG has $bytes bytes, expected under 150000"
+differing=$(compare -metric AE "bmp:$picture" "png:$saved" null: 2>&1 || true)
+[[ $differing == 0 ]] || fail "the PNG's pixels differ from the BMP's ($differing)"
+step "PNG saved: $bytes bytes, the BMP's pixels"
+
+save_as e2e-sheet.PDF
+pages=$(pdfinfo "$saved" | awk '/^Pages:/ {print $2}')
+size=$(pdfinfo "$saved" | awk '/^Page size:/ {print $3 "x" $5}')
+[[ $pages == 1 && $size == 84[12]*x595* ]] || fail "the PDF has $pages pages of $size pt, not one A4 landscape"
+text=$(pdftotext "$saved" -)
+[[ $text == *题目数* && $text == *参考答案* ]] || fail "the PDF's text lacks the header"
+questions=$(grep -o '=' <<<"$text" | wc -l)
+[[ $questions == 100 ]] || fail "the PDF's text has $questions questions, expected 100"
+pdftoppm -png -r 40 -singlefile "$saved" "$artifacts/06-saved-pdf"
+step "PDF saved: one A4 landscape page, its text readable"
 
 click 104 490  # 组合框_设置行高: open the list, take the item above "34"
 xdotool key Up Return

@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "output/font_substitutes.h"
+#include "output/qt_save_dialog.h"
 #include "output/save_picture.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
@@ -67,6 +71,30 @@ public:
     std::vector<std::string> opened;
 };
 
+// The chunk types of a PNG file in order, a run of one type counted once; empty for no PNG.
+std::vector<std::string> pngChunks(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    std::vector<std::string> types;
+    if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return types;
+    for (std::size_t at = 8; at + 8 <= bytes.size();) {
+        const auto* field = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+        const std::size_t length = std::size_t{field[0]} << 24 | std::size_t{field[1]} << 16 |
+                                   std::size_t{field[2]} << 8 | field[3];
+        const std::string type = bytes.substr(at + 4, 4);
+        if (types.empty() || types.back() != type) types.push_back(type);
+        at += 12 + length;
+    }
+    return types;
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 class SavePictureTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -105,13 +133,74 @@ TEST_F(SavePictureTest, SavedPictureReadsBackAsTheControlDrawsItself) {
     ASSERT_EQ(m_dialog.shown.size(), 1u);
     EXPECT_EQ(m_dialog.shown[0].folder, recordsFolder());
     EXPECT_EQ(m_dialog.shown[0].proposedName, "2026_12_7_星期一_09_05_03.bmp");
-    EXPECT_EQ(m_dialog.shown[0].filter, "*.bmp");
+    EXPECT_EQ(m_dialog.shown[0].filters,
+              (std::vector<std::string>{"*.bmp", "PNG 图片 (*.png)", "PDF 文档 (*.pdf)"}));
     EXPECT_EQ(m_opener.opened, std::vector<std::string>{*m_dialog.answer});
 
     EXPECT_EQ(fs::file_size(*m_dialog.answer), kSheetFileSize);
     const QImage saved = readBack(*m_dialog.answer);
     EXPECT_EQ(saved.size(), QSize(kSheetWidth, kSheetHeight));
     EXPECT_TRUE(saved == rendered(m_sheet));
+}
+
+TEST(PictureKindOf, FollowsTheNameEndingInAnyCaseAndElseIsTheBmp) {
+    EXPECT_EQ(PictureKindOf("/r/2026_12_7_星期一_09_05_03.png"), PictureKind::Png);
+    EXPECT_EQ(PictureKindOf("/r/sheet.PnG"), PictureKind::Png);
+    EXPECT_EQ(PictureKindOf("/r/题目.Pdf"), PictureKind::Pdf);
+    for (const char* other :
+         {"/r/sheet.bmp", "/r/sheet", "/r/sheet.png.txt", "/r/sheetpng", "/r.pdf/sheet", ""}) {
+        EXPECT_EQ(PictureKindOf(other), PictureKind::Bmp) << other;
+    }
+}
+
+TEST_F(SavePictureTest, PngHoldsExactlyThePixelsOfTheBmpAndNothingElse) {
+    for (const char* name : {"/sheet.bmp", "/sheet.Png"}) {
+        m_dialog.answer = programFolder() + name;
+        SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+    }
+    const std::string png = programFolder() + "/sheet.Png";
+    ASSERT_EQ(m_opener.opened, (std::vector<std::string>{programFolder() + "/sheet.bmp", png}));
+    EXPECT_EQ(pngChunks(png), (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+    EXPECT_LT(fs::file_size(png), 150'000u);
+    const QImage saved = QImage(QString::fromStdString(png), "PNG");
+    EXPECT_EQ(saved.size(), QSize(kSheetWidth, kSheetHeight));
+    EXPECT_TRUE(saved.convertToFormat(QImage::Format_RGB32) ==
+                readBack(programFolder() + "/sheet.bmp"));
+}
+
+// The sheet's 730 pixels of rows overflow the page's 725 a little: the one-page fit applies.
+TEST_F(SavePictureTest, PdfIsOneA4LandscapePageOfTheSheetAsItWasWithRealText) {
+    const std::string pdf = programFolder() + "/sheet.PDF";
+    m_dialog.answer = pdf;
+    m_dialog.during = [this] { m_model.SetCellText(1, 1, "99+99="); };
+    SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+    ASSERT_EQ(m_opener.opened, std::vector<std::string>{pdf});
+
+    const QString info = run("pdfinfo", {QString::fromStdString(pdf)});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages: +1\n"))) << info.toStdString();
+    EXPECT_TRUE(
+        info.contains(QRegularExpression("Page size: +84[12][.\\d]* x 595[.\\d]* pts \\(A4\\)")))
+        << info.toStdString();
+    const QString text = run("pdftotext", {QString::fromStdString(pdf), "-"});
+    EXPECT_EQ(text.count('\f'), 1);
+    EXPECT_TRUE(text.contains("题目数"));
+    EXPECT_TRUE(text.contains("参考答案"));
+    EXPECT_FALSE(text.contains("99+99="));
+    for (int row = 1; row < m_model.RowCount(); ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            const std::string question =
+                std::to_string(row) + "×(3-2)+" + std::to_string(column) + "=";
+            EXPECT_TRUE(text.contains(QString::fromStdString(question))) << question;
+        }
+    }
+    // Every font is embedded, so the Chinese shows on a machine without it.
+    const QStringList fonts =
+        run("pdffonts", {QString::fromStdString(pdf)}).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(fonts.size(), 2);
+    for (const QString& font : fonts.mid(2)) {
+        EXPECT_TRUE(font.contains(QRegularExpression(" yes +(yes|no) +(yes|no) +\\d+ +\\d+$")))
+            << font.toStdString();
+    }
 }
 
 TEST_F(SavePictureTest, PictureShowsTheSheetAsItWasBeforeTheDialog) {
@@ -174,11 +263,12 @@ TEST_F(SavePictureTest, WithoutAPictureNothingIsOffered) {
 }
 
 TEST_F(SavePictureTest, RealDialogSavesWithoutDefaultExtensionOnlyIntoExistingFolders) {
-    PictureFileDialog dialog(nullptr, {programFolder(), "a.bmp", "*.bmp"});
+    PictureFileDialog dialog(nullptr, {programFolder(), "a.bmp", PictureFilters()});
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_TRUE(dialog.defaultSuffix().isEmpty());
-    EXPECT_EQ(dialog.nameFilters(), QStringList{"*.bmp"});
+    EXPECT_EQ(dialog.nameFilters().size(), 3);
+    EXPECT_EQ(dialog.selectedNameFilter(), "*.bmp");
     EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), programFolder() + "/a.bmp");
 
     dialog.open();

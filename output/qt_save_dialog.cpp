@@ -1,0 +1,49 @@
+#include "output/qt_save_dialog.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace suantiji {
+
+PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& options)
+    : QFileDialog(parent) {
+    // The desktop's own dialog differs between desktops and cannot be driven in tests.
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A name typed without an extension is saved exactly as typed (as a BMP).
+    setDefaultSuffix(QString());
+    QStringList filters;
+    for (const std::string& filter : options.filters) filters << QString::fromStdString(filter);
+    setNameFilters(filters);
+    setDirectory(QString::fromStdString(options.folder));
+    selectFile(QString::fromStdString(options.proposedName));
+}
+
+void PictureFileDialog::accept() {
+    const QString chosen = selectedFiles().value(0);
+    if (!chosen.isEmpty()) {
+        const QFileInfo info(chosen);
+        if (!info.isDir() && !info.absoluteDir().exists()) return;
+    }
+    QFileDialog::accept();
+}
+
+QtSaveFileDialog::QtSaveFileDialog(QWidget* parent) : m_parent(parent) {}
+
+std::optional<std::string> QtSaveFileDialog::Show(const SaveDialogOptions& options) {
+    PictureFileDialog dialog(m_parent, options);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QString chosen = dialog.selectedFiles().value(0);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+}
+
+void DesktopFileOpener::Open(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+}  // namespace suantiji
