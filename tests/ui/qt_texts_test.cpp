@@ -7,7 +7,7 @@
 #include <QDialogButtonBox>
 #include <QTimer>
 
-#include "output/save_picture.h"
+#include "output/qt_save_dialog.h"
 #include "ui/qt_message_box.h"
 
 namespace suantiji {
@@ -25,7 +25,7 @@ QStringList buttonTexts(const QWidget* dialog) {
 TEST(ChineseQtTexts, SaveDialogAndMessageBoxButtonsReadChinese) {
     ASSERT_TRUE(InstallChineseQtTexts()) << "qt6-translations-l10n is not installed";
 
-    PictureFileDialog dialog(nullptr, {"/tmp", "sheet.bmp", "*.bmp"});
+    PictureFileDialog dialog(nullptr, {"/tmp", "sheet.bmp", {"*.bmp"}});
     const QStringList saveButtons = buttonTexts(&dialog);
     ASSERT_EQ(saveButtons.size(), 2) << saveButtons.join(' ').toStdString();
     EXPECT_TRUE(saveButtons.contains(QStringLiteral("保存(&S)")))
