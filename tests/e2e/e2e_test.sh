@@ -63,6 +63,19 @@ start_program() {
 }
 
 newest_pdf() { ls -t "$pdf_dir"/*.pdf 2>/dev/null | head -n 1; }
+# Clicks 打印 and waits for a new job's PDF; $pdf names it, or is empty when none came.
+print_sheet() {
+    local before
+    before=$(newest_pdf || true)
+    click 232 664  # 按钮_出题预览 (打印)
+    pdf=
+    for _ in $(seq 150); do
+        pdf=$(newest_pdf || true)
+        [[ -n $pdf && $pdf != "$before" ]] && return 0
+        pdf=
+        sleep 0.2
+    done
+}
 
 mkdir -p "$work/home"
 Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
@@ -85,15 +98,7 @@ click 56 664
 shot 03-answers-brackets
 step "answers and brackets on, generated again"
 
-before=$(newest_pdf || true)
-click 232 664  # 按钮_出题预览 (打印)
-pdf=
-for _ in $(seq 150); do
-    pdf=$(newest_pdf || true)
-    [[ -n $pdf && $pdf != "$before" ]] && break
-    pdf=
-    sleep 0.2
-done
+print_sheet
 [[ -n $pdf ]] || fail "no printed PDF landed in $pdf_dir"
 sleep 0.5
 pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
@@ -123,15 +128,7 @@ shot 04-printer-message
 xdotool mousemove --window "$box" 10 10 key Return
 sleep 0.4
 [[ $(HOME="$work/home" lpstat -d) == *SheetPDF-1 ]] || fail "SheetPDF-1 did not become the default"
-before=$(newest_pdf || true)
-click 232 664  # 按钮_出题预览 (打印)
-pdf=
-for _ in $(seq 150); do
-    pdf=$(newest_pdf || true)
-    [[ -n $pdf && $pdf != "$before" ]] && break
-    pdf=
-    sleep 0.2
-done
+print_sheet
 [[ -n $pdf ]] || fail "nothing printed after 设置默认打印机"
 job=${pdf##*-job_}
 job=${job%.pdf}
