@@ -14,7 +14,6 @@
 #include <QTabWidget>
 #include <array>
 
-#include "app/startup.h"
 #include "common/program_folder.h"
 #include "common/text.h"
 #include "generation/random.h"
@@ -29,6 +28,7 @@
 #include "ui/locale_names.h"
 #include "ui/qt_message_box.h"
 #include "ui/spin_edit.h"
+#include "ui/startup.h"
 
 namespace suantiji {
 
