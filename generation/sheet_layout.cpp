@@ -3,13 +3,13 @@
 #include <array>
 #include <optional>
 
+#include "common/control_host.h"
 #include "common/message_box.h"
 #include "common/text.h"
 #include "generation/question_generator.h"
 #include "output/table_model.h"
 #include "services/expression_evaluator.h"
 #include "services/pattern_matcher.h"
-#include "settings/control_host.h"
 
 namespace suantiji {
 
