@@ -391,7 +391,7 @@ void MainWindow::ApplyRowHeight() {
 
 void MainWindow::ToggleGridLines() {
     if (m_table->GetCellText(0, 1).empty()) return;
-    m_table->SetGridLineMode(IsChecked("选择框_显示表格线") ? 3 : 0);
+    m_table->SetGridLineMode(IsChecked("选择框_显示表格线") ? GridLines::Both : GridLines::None);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

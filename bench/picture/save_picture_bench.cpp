@@ -33,7 +33,7 @@ void layOutSheet(suantiji::TableModel& model) {
             model.SetCellText(row, column + 6, "17");
         }
     }
-    model.SetGridLineMode(3);
+    model.SetGridLineMode(suantiji::GridLines::Both);
     model.SetControlSize(1045, 735);
 }
 
