@@ -356,7 +356,7 @@ AutomationObject ComponentRegistry::Create(ClassId id) const {
 const ComponentRegistry& ComponentRegistry::Standard() {
     static const ComponentRegistry registry = [] {
         ComponentRegistry r;
-        r.Register("ScriptControl", &CreateScriptComponent);
+        r.Register("ScriptControl", [] { return CreateScriptComponent(); });
         r.Register("VBScript.RegExp", &CreateRegExpComponent);
         return r;
     }();
