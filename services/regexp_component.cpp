@@ -186,7 +186,6 @@ private:
 
 // Matches and their sub-match lists are parts of the collection: a reference to one shares
 // the collection's count (aliasing the caller's reference), so it outlives nothing it needs.
-
 class MatchCollection final : public Component {
 public:
     MatchCollection(std::string_view subject, int groups)
