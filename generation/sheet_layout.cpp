@@ -3,13 +3,13 @@
 #include <array>
 #include <optional>
 
+#include "common/control_host.h"
 #include "common/message_box.h"
 #include "common/text.h"
 #include "generation/question_generator.h"
 #include "output/table_model.h"
 #include "services/expression_evaluator.h"
 #include "services/pattern_matcher.h"
-#include "settings/control_host.h"
 
 namespace suantiji {
 
@@ -90,15 +90,15 @@ void LayOutSheet(TableModel& table, const GenerationRequest& request,
     }
 
     const CellRange questionCells{1, 1, 20, kQuestionColumns};
-    if (request.gridLines) table.SetGridLineMode(3);
-    table.SetAlignment(questionCells, 3);
-    table.SetAlignment({1, 7, 20, 11}, 2);
+    if (request.gridLines) table.SetGridLineMode(GridLines::Both);
+    table.SetAlignment(questionCells, Alignment::Right);
+    table.SetAlignment({1, 7, 20, 11}, Alignment::Centre);
     table.SetCellMargin({0, 0, 20, 13}, 0);
     table.SetFontFace(questionCells, kQuestionFace);
     table.SetFontHeight(questionCells, defaultFontHeight(request.operandCount));
     if (style.customFontSize) table.SetFontHeight(questionCells, style.customFontHeight);
-    if (style.leftAligned) table.SetAlignment(questionCells, 1);
-    table.SetFontStyle(questionCells, 1);
+    if (style.leftAligned) table.SetAlignment(questionCells, Alignment::Left);
+    table.SetFontStyle(questionCells, FontStyle::Bold);
     table.SetRowHeight(0, kHeaderRowHeight);
     table.SetColumnWidth(0, 5);
     for (int column = 1; column <= kQuestionColumns; ++column) {
@@ -109,8 +109,8 @@ void LayOutSheet(TableModel& table, const GenerationRequest& request,
     table.SetColumnWidth(kLastColumn, 5);
     table.MergeCells({0, 1, 0, 6});
     table.MergeCells({0, 7, 0, 12});
-    table.SetAlignment({0, 1, 0, 6}, 2);
-    table.SetAlignment({0, 7, 0, 12}, 2);
+    table.SetAlignment({0, 1, 0, 6}, Alignment::Centre);
+    table.SetAlignment({0, 7, 0, 12}, Alignment::Centre);
 
     table.SetCellText(0, 1, SheetHeaderText(request.questionCount, timestamp));
     table.SetCellText(0, 7, "参考答案");

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/control_host.h"
 #include "common/message_box.h"
 #include "output/printer_spooler.h"
-#include "settings/control_host.h"
 
 namespace suantiji {
 

@@ -52,7 +52,7 @@ void TableModel::ClearTable() {
     m_rowHeights.assign(static_cast<std::size_t>(m_rows), kDefaultRowHeight);
     m_columnWidths.assign(static_cast<std::size_t>(m_columns), kDefaultColumnWidth);
     m_merges.clear();
-    m_gridLineMode = 0;
+    m_gridLineMode = GridLines::None;
     changed(Change::Content);
 }
 
@@ -99,10 +99,10 @@ void TableModel::applyToRange(const CellRange& range,
     changed(Change::Content);
 }
 
-void TableModel::SetAlignment(const CellRange& range, int code) {
-    const Alignment alignment = code == 2   ? Alignment::Centre
-                                : code == 3 ? Alignment::Right
-                                            : Alignment::Left;
+void TableModel::SetAlignment(const CellRange& range, Alignment alignment) {
+    if (alignment != Alignment::Centre && alignment != Alignment::Right) {
+        alignment = Alignment::Left;
+    }
     applyToRange(range, [alignment](CellFormat& format) { format.alignment = alignment; });
 }
 
@@ -120,7 +120,8 @@ void TableModel::SetFontHeight(const CellRange& range, int height) {
     applyToRange(range, [height](CellFormat& format) { format.fontHeight = height; });
 }
 
-void TableModel::SetFontStyle(const CellRange& range, int bits) {
+void TableModel::SetFontStyle(const CellRange& range, FontStyle style) {
+    const int bits = static_cast<int>(style);
     if (bits < 0 || bits > 15) return;
     applyToRange(range, [bits](CellFormat& format) {
         format.fontWeight = (bits & 1) != 0 ? 700 : 400;
@@ -167,12 +168,12 @@ void TableModel::MergeCells(const CellRange& range) {
     changed(Change::Content);
 }
 
-void TableModel::SetGridLineMode(int mode) {
-    m_gridLineMode = std::clamp(mode, 0, 3);
+void TableModel::SetGridLineMode(GridLines mode) {
+    m_gridLineMode = std::clamp(mode, GridLines::None, GridLines::Both);
     changed(Change::Content);
 }
 
-int TableModel::GridLineMode() const { return m_gridLineMode; }
+GridLines TableModel::GridLineMode() const { return m_gridLineMode; }
 
 void TableModel::SetControlSize(int width, int height) {
     m_controlWidth = std::max(width, 0);

@@ -29,6 +29,15 @@ struct PrintLayout {
 
 enum class Alignment { Left = 1, Centre = 2, Right = 3 };
 
+// Which grid lines are drawn: horizontal ones between rows, vertical ones between columns.
+enum class GridLines { None = 0, Horizontal = 1, Vertical = 2, Both = 3 };
+
+// Style bits of SetFontStyle, combined with |; Plain is none of them.
+enum class FontStyle { Plain = 0, Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8 };
+constexpr FontStyle operator|(FontStyle a, FontStyle b) {
+    return static_cast<FontStyle>(static_cast<int>(a) | static_cast<int>(b));
+}
+
 struct CellFormat {
     std::string fontFace;  // empty: the table's default font (the desktop's message-box font)
     int fontHeight = 0;    // character-cell height in pixels; 0: the default font's height
@@ -70,18 +79,21 @@ public:
     int ColumnCount() const;
     bool SetCellText(int row, int column, const std::string& text);
     std::string GetCellText(int row, int column) const;
-    void SetAlignment(const CellRange& range, int code);
+    // Centre and Right as named; any other value aligns left.
+    void SetAlignment(const CellRange& range, Alignment alignment);
     void SetCellMargin(const CellRange& range, int margin);
     void SetFontFace(const CellRange& range, const std::string& face);
     void SetFontHeight(const CellRange& range, int height);
-    void SetFontStyle(const CellRange& range, int bits = 0);
+    // Sets all four attributes; a value outside the bits' combinations changes nothing.
+    void SetFontStyle(const CellRange& range, FontStyle style = FontStyle::Plain);
     bool SetRowHeight(int row, int height);
     bool SetColumnWidth(int column, int width);
     int RowHeight(int row) const;
     int ColumnWidth(int column) const;
     void MergeCells(const CellRange& range);
-    void SetGridLineMode(int mode);
-    int GridLineMode() const;
+    // A value below None acts as None, one above Both as Both.
+    void SetGridLineMode(GridLines mode);
+    GridLines GridLineMode() const;
     void SetControlSize(int width, int height);
     int ControlWidth() const;
     int ControlHeight() const;
@@ -111,7 +123,7 @@ private:
     std::vector<int> m_rowHeights;
     std::vector<int> m_columnWidths;
     std::vector<CellRange> m_merges;
-    int m_gridLineMode = 0;
+    GridLines m_gridLineMode = GridLines::None;
     int m_controlWidth = kDesignControlWidth;
     int m_controlHeight = kDesignControlHeight;
     PrintLayout m_printLayout;

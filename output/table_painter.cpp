@@ -88,8 +88,9 @@ void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, in
     // A merged range that runs past the drawn rows is cut at their edge.
     painter.setClipRect(QRectF(0, 0, width, height), Qt::IntersectClip);
     painter.setPen(Qt::black);
-    const bool horizontalLines = (model.GridLineMode() & 1) != 0;
-    const bool verticalLines = (model.GridLineMode() & 2) != 0;
+    const GridLines lines = model.GridLineMode();
+    const bool horizontalLines = lines == GridLines::Horizontal || lines == GridLines::Both;
+    const bool verticalLines = lines == GridLines::Vertical || lines == GridLines::Both;
     const QColor gridColour = QColor::fromRgb(static_cast<QRgb>(TableModel::kGridLineRgb));
 
     for (const CellBox& box : boxes) {

@@ -6,6 +6,7 @@ packages=(
     # build
     build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
+    libpcre2-dev duktape-dev
     # run
     fonts-wqy-zenhei qt6-qpa-plugins qt6-translations-l10n
     # test: the CUPS test printer, a real X server and readers for what the program writes

@@ -37,8 +37,6 @@ constexpr std::array<const char*, 19> kErrorTexts{
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool numberToTruth(double value) { return value != 0; }
-
 bool textToTruth(std::string_view text, bool& out) {
     if (EqualsIgnoringCase(text, "true") || text == "真") {
         out = true;
@@ -50,7 +48,7 @@ bool textToTruth(std::string_view text, bool& out) {
     }
     double number = 0;
     if (!ParseNumber(text, number)) return false;
-    out = numberToTruth(number);
+    out = number != 0;
     return true;
 }
 
@@ -96,11 +94,9 @@ bool AutomationValue::toText(std::string& out) const {
         case Kind::Integer:
             out = std::to_string(*integer());
             return true;
-        case Kind::Number: {
-            char buffer[kNumberTextCapacity];
-            out.assign(buffer, FormatNumber(*number(), buffer));
+        case Kind::Number:
+            out = NumberToText(*number());
             return true;
-        }
         case Kind::Truth:
             out = *truth() ? kTrueText : kFalseText;
             return true;
@@ -133,30 +129,14 @@ bool AutomationValue::toNumber(double& out) const {
 }
 
 bool AutomationValue::toTruth(bool& out) const {
-    switch (kind()) {
-        case Kind::Empty:
-            out = false;
-            return true;
-        case Kind::Text:
-            return textToTruth(*text(), out);
-        case Kind::Integer:
-            out = *integer() != 0;
-            return true;
-        case Kind::Number:
-            out = numberToTruth(*number());
-            return true;
-        case Kind::Truth:
-            out = *truth();
-            return true;
-        case Kind::Object:
-            return false;
+    if (const bool* value = truth()) {
+        out = *value;
+        return true;
     }
-    return false;
-}
-
-bool AutomationValue::toObject(AutomationObject& out) const {
-    if (kind() != Kind::Object) return false;
-    out = *object();
+    if (const std::string* value = text()) return textToTruth(*value, out);
+    double number = 0;
+    if (!toNumber(number)) return false;
+    out = number != 0;
     return true;
 }
 
@@ -190,76 +170,27 @@ const AutomationObject& AutomationObject::Argument::object() const {
     return m_kind == Kind::Object && m_object != nullptr ? *m_object : empty;
 }
 
-bool AutomationObject::Argument::convertToText(std::string& out) const {
+AutomationValue AutomationObject::Argument::toValue() const {
     switch (m_kind) {
-        case Kind::Empty:
-            out.clear();
-            return true;
         case Kind::Text:
-            out.assign(m_text);
-            return true;
+            return AutomationValue(std::string(m_text));
         case Kind::Integer:
-            out = std::to_string(m_integer);
-            return true;
+            return AutomationValue(m_integer);
         case Kind::Number:
-            out = NumberToText(m_number);
-            return true;
+            return AutomationValue(m_number);
         case Kind::Truth:
-            out = m_truth ? kTrueText : kFalseText;
-            return true;
+            return AutomationValue(m_truth);
         case Kind::Object:
-            return false;
-    }
-    return false;
-}
-
-bool AutomationObject::Argument::toNumber(double& out) const {
-    switch (m_kind) {
+            return AutomationValue(object());
         case Kind::Empty:
-            out = 0;
-            return true;
-        case Kind::Text:
-            return ParseNumber(m_text, out);
-        case Kind::Integer:
-            out = m_integer;
-            return true;
-        case Kind::Number:
-            out = m_number;
-            return true;
-        case Kind::Truth:
-            out = m_truth ? -1 : 0;
-            return true;
-        case Kind::Object:
-            return false;
+            break;
     }
-    return false;
-}
-
-bool AutomationObject::Argument::convertToTruth(bool& out) const {
-    switch (m_kind) {
-        case Kind::Empty:
-            out = false;
-            return true;
-        case Kind::Text:
-            return textToTruth(m_text, out);
-        case Kind::Integer:
-            out = m_integer != 0;
-            return true;
-        case Kind::Number:
-            out = numberToTruth(m_number);
-            return true;
-        case Kind::Truth:
-            out = m_truth;
-            return true;
-        case Kind::Object:
-            return false;
-    }
-    return false;
+    return {};
 }
 
 bool AutomationObject::Argument::convertToInteger(std::int32_t& out) const {
     double number = 0;
-    if (!toNumber(number)) return false;
+    if (!toValue().toNumber(number)) return false;
     number = std::trunc(number);
     if (!(number >= -2147483648.0 && number <= 2147483647.0)) return false;
     out = static_cast<std::int32_t>(number);
@@ -287,10 +218,6 @@ DispatchId detail::ResolveMemberName(Component& component, std::string_view name
     return component.MemberId(name);
 }
 
-AutomationValue AutomationObject::Invoke(Member member, InvokeKind kind, Arguments args) const {
-    return InvokeSpan(member, kind, spanOf(args));
-}
-
 namespace {
 
 template <typename T, typename Convert>
@@ -306,11 +233,7 @@ T convertResult(const AutomationValue& value, Convert convert) {
 }  // namespace
 
 std::string detail::ConvertToText(const AutomationValue& value) {
-    // Evaluation results: built straight from the digits.
-    if (const double* number = value.number()) {
-        char buffer[kNumberTextCapacity];
-        return std::string(buffer, FormatNumber(*number, buffer));
-    }
+    if (const double* number = value.number()) return NumberToText(*number);  // evaluation results
     return convertResult<std::string>(
         value, [](const AutomationValue& v, std::string& out) { return v.toText(out); });
 }
@@ -356,7 +279,7 @@ AutomationObject ComponentRegistry::Create(ClassId id) const {
 const ComponentRegistry& ComponentRegistry::Standard() {
     static const ComponentRegistry registry = [] {
         ComponentRegistry r;
-        r.Register("ScriptControl", &CreateScriptComponent);
+        r.Register("ScriptControl", [] { return CreateScriptComponent(); });
         r.Register("VBScript.RegExp", &CreateRegExpComponent);
         return r;
     }();

@@ -77,7 +77,6 @@ public:
 
     bool IsEmpty() const { return m_component == nullptr; }
     void Clear() { m_component.reset(); }
-    Component* Get() const { return m_component.get(); }
     long UseCount() const { return m_component.use_count(); }
     bool operator==(const AutomationObject& other) const = default;
 
@@ -107,7 +106,6 @@ public:
 
     // The raw call: the member's result as it comes back, or empty after a failure. Inline,
     // since every property of every match goes through it.
-    AutomationValue Invoke(Member member, InvokeKind kind, Arguments args = {}) const;
     inline AutomationValue InvokeSpan(Member member, InvokeKind kind,
                                       std::span<const Argument> args) const;
 
@@ -160,7 +158,6 @@ public:
     bool toText(std::string& out) const;
     bool toNumber(double& out) const;
     bool toTruth(bool& out) const;
-    bool toObject(AutomationObject& out) const;
     // Replaces the value in place; cheaper than assigning a whole new value.
     template <typename T>
     void set(T&& value) {
@@ -195,15 +192,14 @@ public:
     bool truth() const { return m_kind == Kind::Truth && m_truth; }
     const AutomationObject& object() const;
 
-    // The kind's own value is taken inline; other kinds are converted out of line.
+    // The kind's own value is taken inline; other kinds are converted as values are.
     bool toText(std::string& out) const {
-        if (m_kind != Kind::Text) return convertToText(out);
+        if (m_kind != Kind::Text) return toValue().toText(out);
         out.assign(m_text);
         return true;
     }
-    bool toNumber(double& out) const;
     bool toTruth(bool& out) const {
-        if (m_kind != Kind::Truth) return convertToTruth(out);
+        if (m_kind != Kind::Truth) return toValue().toTruth(out);
         out = m_truth;
         return true;
     }
@@ -215,8 +211,7 @@ public:
     }
 
 private:
-    bool convertToText(std::string& out) const;
-    bool convertToTruth(bool& out) const;
+    AutomationValue toValue() const;
     bool convertToInteger(std::int32_t& out) const;
 
     Kind m_kind = Kind::Empty;
@@ -256,7 +251,6 @@ public:
     ClassId Find(std::string_view progId) const;
     AutomationObject Create(ClassId id) const;
     AutomationObject Create(std::string_view progId) const { return Create(Find(progId)); }
-    AutomationObject Create(const char* progId) const { return Create(std::string_view(progId)); }
 
     // "ScriptControl" and "VBScript.RegExp". Immutable once built.
     static const ComponentRegistry& Standard();

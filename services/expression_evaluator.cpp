@@ -1,6 +1,5 @@
 #include "services/expression_evaluator.h"
 
-#include <algorithm>
 #include <array>
 
 #include "common/text.h"
@@ -12,7 +11,7 @@ ExpressionEvaluator::ExpressionEvaluator(const ComponentRegistry& registry) {
     m_engine = registry.Create("ScriptControl");
     m_engine.Put("Language", "JScript");
     // Evaluate is called for every candidate question: resolve its id once.
-    if (!m_engine.IsEmpty()) m_evalId = m_engine.Get()->MemberId("Eval");
+    m_evalId = m_engine.MemberId("Eval");
 }
 
 ExpressionEvaluator::~ExpressionEvaluator() {

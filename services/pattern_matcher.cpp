@@ -37,7 +37,6 @@ PatternMatcher::PatternMatcher(const PatternMatcher& other)
       m_regex(other.m_regex),
       m_matches(other.m_matches),
       m_subject(other.m_subject),
-      m_subjectAscii(other.m_subjectAscii),
       m_ids(other.m_ids) {
     // Every matcher pairs its own initialisation with the uninitialisation in its destructor.
     CoInitialize();
@@ -62,7 +61,6 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
         // Calls on the empty object leave the failure code behind.
         m_regex.Put("Pattern", pattern);
         m_subject = std::string(subject);
-        m_subjectAscii = AsciiState::Unknown;
         return false;
     }
     m_regex.Put(id(m_ids.ignoreCase, m_regex, "IgnoreCase"), !caseSensitive);
@@ -79,7 +77,6 @@ bool PatternMatcher::Match(std::string_view pattern, std::string_view subject, b
     } else {
         m_subject.emplace(subject);
     }
-    m_subjectAscii = AsciiState::Unknown;
     m_matches = m_regex.CallObject(id(m_ids.execute, m_regex, "Execute"), {*m_subject});
     return !m_matches.IsEmpty();
 }
@@ -107,10 +104,7 @@ int PatternMatcher::findPosition(std::string_view text, const AutomationObject& 
         const std::size_t index = firstIndex < static_cast<double>(subject.size())
                                       ? static_cast<std::size_t>(firstIndex)
                                       : subject.size();
-        if (m_subjectAscii == AsciiState::Unknown) {
-            m_subjectAscii = IsAscii(subject) ? AsciiState::Ascii : AsciiState::Other;
-        }
-        from = m_subjectAscii == AsciiState::Ascii ? index : Utf16IndexToByteOffset(subject, index);
+        from = Utf16IndexToByteOffset(subject, index);
     }
     if (text.empty()) return from < subject.size() ? 0 : -2;
     // Without letters in the sought text, ignoring case changes nothing, so the instance is

@@ -50,9 +50,6 @@ private:
     AutomationObject m_regex;
     AutomationObject m_matches;
     std::optional<std::string> m_subject;
-    // Whether byte offsets equal the component's indexes; found out when a position is asked.
-    enum class AsciiState : unsigned char { Unknown, Ascii, Other };
-    mutable AsciiState m_subjectAscii = AsciiState::Unknown;
     mutable Ids m_ids;
 };
 

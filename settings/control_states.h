@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "settings/control_host.h"
+#include "common/control_host.h"
 #include "settings/profile_file.h"
 
 namespace suantiji {

@@ -16,7 +16,6 @@
 #include <QTabWidget>
 #include <array>
 
-#include "app/startup.h"
 #include "common/program_folder.h"
 #include "common/text.h"
 #include "generation/random.h"
@@ -32,6 +31,7 @@
 #include "ui/locale_names.h"
 #include "ui/qt_message_box.h"
 #include "ui/spin_edit.h"
+#include "ui/startup.h"
 #include "ui/window_placement.h"
 
 namespace suantiji {
@@ -442,7 +442,7 @@ void MainWindow::ApplyRowHeight() {
 
 void MainWindow::ToggleGridLines() {
     if (m_table->GetCellText(0, 1).empty()) return;
-    m_table->SetGridLineMode(IsChecked("选择框_显示表格线") ? 3 : 0);
+    m_table->SetGridLineMode(IsChecked("选择框_显示表格线") ? GridLines::Both : GridLines::None);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/control_host.h"
 #include "generation/sheet_layout.h"
-#include "settings/control_host.h"
 
 class QComboBox;
 class QPrinter;

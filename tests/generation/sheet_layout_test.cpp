@@ -81,7 +81,7 @@ TEST(LayOutSheet, FormatsQuestionCellsAndHeader) {
     EXPECT_EQ(table.CellAt(0, 1).format.fontWeight, 400);
     EXPECT_EQ(table.RowHeight(0), 50);
     EXPECT_EQ(table.RowHeight(3), 34);  // a clear undoes the chosen row height
-    EXPECT_EQ(table.GridLineMode(), 0);
+    EXPECT_EQ(table.GridLineMode(), GridLines::None);
     ASSERT_EQ(table.MergedRanges().size(), 2u);
     EXPECT_EQ(table.MergeAt(0, 6)->firstColumn, 1);
     EXPECT_EQ(table.MergeAt(0, 12)->firstColumn, 7);
@@ -108,7 +108,7 @@ TEST(LayOutSheet, FontHeightByOperandsAndTheStyleControls) {
         LayOutSheet(table, request, makeQuestions(10), c.style, "T");
         EXPECT_EQ(table.CellAt(20, 5).format.fontHeight, c.height) << c.operands;
         EXPECT_EQ(table.CellAt(1, 1).format.alignment, c.alignment) << c.operands;
-        EXPECT_EQ(table.GridLineMode(), 3);
+        EXPECT_EQ(table.GridLineMode(), GridLines::Both);
     }
 }
 

@@ -49,7 +49,7 @@ void layOutSheet(TableModel& model) {
             model.SetCellText(row, column + 6, std::to_string(row + column));
         }
     }
-    model.SetGridLineMode(3);
+    model.SetGridLineMode(GridLines::Both);
     model.SetControlSize(kSheetWidth, kSheetHeight);
 }
 
@@ -208,7 +208,7 @@ TEST_F(SavePictureTest, PictureShowsTheSheetAsItWasBeforeTheDialog) {
     const QImage before = rendered(m_sheet);
     m_dialog.during = [this] {
         m_model.SetCellText(1, 1, "99+99=");
-        m_model.SetGridLineMode(0);
+        m_model.SetGridLineMode(GridLines::None);
     };
     SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
 

@@ -44,7 +44,7 @@ class RangeRule : public ::testing::TestWithParam<RangeCase> {};
 
 TEST_P(RangeRule, ClipsTheLastCornerAndRefusesTheRest) {
     TableModel model;
-    model.SetAlignment(GetParam().range, 3);
+    model.SetAlignment(GetParam().range, Alignment::Right);
     const CellRange& t = GetParam().touched;
     for (int row = 0; row < model.RowCount(); ++row) {
         for (int column = 0; column < model.ColumnCount(); ++column) {
@@ -71,14 +71,15 @@ TEST(TableModel, StyleBitsSetAllFourAttributesAndCodesPickTheAlignment) {
     TableModel model;
     const CellRange cell{0, 0, 0, 0};
     const CellFormat& format = model.CellAt(0, 0).format;
-    model.SetFontStyle(cell, 15);
-    model.SetFontStyle(cell, 16);  // outside 0..15: unchanged
-    model.SetFontStyle(cell, -1);
+    model.SetFontStyle(
+        cell, FontStyle::Bold | FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut);
+    model.SetFontStyle(cell, static_cast<FontStyle>(16));  // outside 0..15: unchanged
+    model.SetFontStyle(cell, static_cast<FontStyle>(-1));
     EXPECT_TRUE(format.italic && format.underline && format.strikeOut);
-    model.SetFontStyle(cell, 1);
+    model.SetFontStyle(cell, FontStyle::Bold);
     EXPECT_EQ(format.fontWeight, 700);
     EXPECT_FALSE(format.italic || format.underline || format.strikeOut);
-    model.SetFontStyle(cell, 9);
+    model.SetFontStyle(cell, FontStyle::Bold | FontStyle::StrikeOut);
     EXPECT_TRUE(format.fontWeight == 700 && format.strikeOut && !format.underline);
     model.SetFontStyle(cell);
     EXPECT_EQ(format.fontWeight, 400);
@@ -87,7 +88,7 @@ TEST(TableModel, StyleBitsSetAllFourAttributesAndCodesPickTheAlignment) {
                                   {0, Alignment::Left},
                                   {2, Alignment::Centre},
                                   {7, Alignment::Left}}) {
-        model.SetAlignment(cell, code);
+        model.SetAlignment(cell, static_cast<Alignment>(code));
         EXPECT_EQ(format.alignment, expected) << "code " << code;
     }
     model.SetCellMargin(cell, 0);
@@ -143,7 +144,7 @@ TEST(TableModel, ClearTableRestoresTheDesignValuesButKeepsTheCounts) {
     EXPECT_EQ(model.RowHeight(0), 34);
     EXPECT_EQ(model.RowHeight(20), 34);
     EXPECT_EQ(model.ColumnWidth(1), 20);
-    EXPECT_EQ(model.GridLineMode(), 0);
+    EXPECT_EQ(model.GridLineMode(), GridLines::None);
     EXPECT_TRUE(model.MergedRanges().empty());
     const CellFormat& format = model.CellAt(1, 1).format;
     EXPECT_TRUE(format.fontFace.empty() && format.fontHeight == 0 && format.fontWeight == 400);

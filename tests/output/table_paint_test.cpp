@@ -54,11 +54,11 @@ TableModel smallTable() {
     return model;
 }
 
-class GridLines : public TablePaint, public ::testing::WithParamInterface<int> {};
+class GridLineModes : public TablePaint, public ::testing::WithParamInterface<int> {};
 
-TEST_P(GridLines, FollowTheModeInLightGrey) {
+TEST_P(GridLineModes, FollowTheModeInLightGrey) {
     TableModel model = smallTable();
-    model.SetGridLineMode(GetParam());
+    model.SetGridLineMode(static_cast<GridLines>(GetParam()));
     const QImage image = paint(model);
     const int mode = GetParam() == 5 ? 3 : GetParam();  // 5 acts as 3
     const bool horizontal = mode == 1 || mode == 3;
@@ -74,15 +74,15 @@ TEST_P(GridLines, FollowTheModeInLightGrey) {
     EXPECT_EQ(image.pixel(50, 120), kUncovered);
 }
 
-INSTANTIATE_TEST_SUITE_P(TablePaint, GridLines, ::testing::Values(0, 1, 2, 3, 5));
+INSTANTIATE_TEST_SUITE_P(TablePaint, GridLineModes, ::testing::Values(0, 1, 2, 3, 5));
 
 TEST_F(TablePaint, ZeroWidthColumnsTakeNoSpaceAndShowNothing) {
     TableModel model = smallTable();
-    model.SetGridLineMode(3);
+    model.SetGridLineMode(GridLines::Both);
     model.SetColumnWidth(1, 0);
     const QImage without = paint(model);
     model.SetCellText(0, 1, "WWWWWWWW");
-    model.SetAlignment({0, 1, 0, 1}, 2);
+    model.SetAlignment({0, 1, 0, 1}, Alignment::Centre);
     EXPECT_EQ(paint(model), without);
     // Column 2 follows column 0 directly.
     EXPECT_EQ(without.pixel(199, 20), kGrid);
@@ -96,24 +96,24 @@ TEST_F(TablePaint, TextIsAlignedAsSetAndCentredVertically) {
     model.SetFontHeight({0, 0, 0, 0}, 20);
     const QRect cell(0, 0, 300, 40);
 
-    model.SetAlignment({0, 0, 0, 0}, 3);
+    model.SetAlignment({0, 0, 0, 0}, Alignment::Right);
     const QRect right = darkPixels(paint(model), cell);
     ASSERT_FALSE(right.isEmpty());
     EXPECT_GE(right.right(), 290);
     EXPECT_GT(right.left(), 150);
     EXPECT_NEAR(right.center().y(), 20, 3);
 
-    model.SetAlignment({0, 0, 0, 0}, 1);
+    model.SetAlignment({0, 0, 0, 0}, Alignment::Left);
     const QRect left = darkPixels(paint(model), cell);
     EXPECT_LE(left.left(), 5);
     EXPECT_EQ(left.width(), right.width());
 
-    model.SetAlignment({0, 0, 0, 0}, 2);
+    model.SetAlignment({0, 0, 0, 0}, Alignment::Centre);
     const QRect centre = darkPixels(paint(model), cell);
     EXPECT_NEAR(centre.center().x(), 150, 3);
 
     // A margin keeps the text that far from the border.
-    model.SetAlignment({0, 0, 0, 0}, 3);
+    model.SetAlignment({0, 0, 0, 0}, Alignment::Right);
     model.SetCellMargin({0, 0, 0, 0}, 30);
     EXPECT_LE(darkPixels(paint(model), cell).right(), 270);
 }

@@ -18,21 +18,21 @@ inline void LayOutSheet(TableModel& model, int rowHeight = TableModel::kDefaultR
             model.SetCellText(row, column + 6, column % 2 == 0 ? "17" : "9");
         }
     }
-    model.SetGridLineMode(3);
-    model.SetAlignment({1, 1, 20, 5}, 3);
-    model.SetAlignment({1, 7, 20, 11}, 2);
+    model.SetGridLineMode(GridLines::Both);
+    model.SetAlignment({1, 1, 20, 5}, Alignment::Right);
+    model.SetAlignment({1, 7, 20, 11}, Alignment::Centre);
     model.SetCellMargin({0, 0, 20, 13}, 0);
     model.SetFontFace({1, 1, 20, 5}, "黑体");
     model.SetFontHeight({1, 1, 20, 5}, 13);
-    model.SetFontStyle({1, 1, 20, 5}, 1);
+    model.SetFontStyle({1, 1, 20, 5}, FontStyle::Bold);
     model.SetRowHeight(0, 50);
     for (int row = 1; row <= lastRow; ++row) model.SetRowHeight(row, rowHeight);
     const int widths[] = {5, 160, 160, 160, 160, 160, 80, 30, 30, 30, 30, 30, 5};
     for (int column = 0; column < 13; ++column) model.SetColumnWidth(column, widths[column]);
     model.MergeCells({0, 1, 0, 6});
     model.MergeCells({0, 7, 0, 12});
-    model.SetAlignment({0, 1, 0, 6}, 2);
-    model.SetAlignment({0, 7, 0, 12}, 2);
+    model.SetAlignment({0, 1, 0, 6}, Alignment::Centre);
+    model.SetAlignment({0, 7, 0, 12}, Alignment::Centre);
     model.SetCellText(0, 1,
                       "     题目数：100    姓名：                      年级：         班级："
                       "         用时：          得分：          日期：2026/12/7 星期一 09:05:03");

@@ -80,9 +80,10 @@ TEST(PatternMatcher, BeforeAnyMatchAndWithBadPatterns) {
 TEST(PatternMatcher, BacktrackingWithoutEndIsStoppedNotHung) {
     PatternMatcher matcher;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(matcher.Match("(a*)*b", std::string(5000, 'a')));
     EXPECT_FALSE(matcher.Match("(a|aa)+$", std::string(200, 'a') + "b"));
+    EXPECT_EQ(LastComponentError(), -11);
     EXPECT_EQ(matcher.MatchCount(), 0);
+    EXPECT_FALSE(matcher.Match(R"(^(\w+\s?)*$)", std::string(5000, 'a') + "!"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
@@ -123,6 +124,10 @@ TEST(PatternMatcher, PositionsAreByteOffsetsPastChineseText) {
     ASSERT_TRUE(matcher.Match("题+", "一题题二"));
     EXPECT_EQ(matcher.MatchText(1, &position), "题题");
     EXPECT_EQ(position, 3);
+    // A byte that is not UTF-8 never matches and does not stop the search.
+    ASSERT_TRUE(matcher.Match(kBracketPattern, std::string("\xff") + "12*3+4"));
+    EXPECT_EQ(matcher.SubMatchText(1, 1, &position), "3+4");
+    EXPECT_EQ(position, 4);
     // An empty match text: 0 while bytes remain at its index, else -2.
     ASSERT_TRUE(matcher.Match("x*", "ab"));
     EXPECT_EQ(matcher.MatchText(1, &position), "");
@@ -150,14 +155,14 @@ TEST(PatternMatcher, PositionsFollowEachSubjectAndTheCaseRule) {
     EXPECT_EQ(position, 8);
     EXPECT_EQ(matcher.SubMatchText(1, 1, &position), "3-4");
     EXPECT_EQ(position, 5);
-    // More matches than the collection keeps inline.
+    // Many matches, each found from its own match on.
     ASSERT_TRUE(matcher.Match(kBracketPattern, "1*2+3-4*5+6-7*8+9-1*2+3-4*5+6-7*8+9"));
     ASSERT_EQ(matcher.MatchCount(), 6);
     EXPECT_EQ(matcher.MatchText(6, &position), "7*8+9");
     EXPECT_EQ(position, 30);
     EXPECT_EQ(matcher.SubMatchText(5, 1, &position), "5+6");
     EXPECT_EQ(position, 26);
-    // More groups than fit inline, one of them taking no part.
+    // Many groups, one of them taking no part.
     ASSERT_TRUE(matcher.Match("(a)(x)?(b)(c)(d)(e)(f)(g)", "abcdefg-abcdefg"));
     ASSERT_EQ(matcher.MatchCount(), 2);
     EXPECT_EQ(matcher.SubMatchCount(), 8);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/control_host.h"
+#include "common/control_host.h"
 
 namespace suantiji {
 

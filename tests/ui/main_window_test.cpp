@@ -233,13 +233,14 @@ TEST_F(MainWindowTest, GridLineClickActsOnlyOnAShownSheet) {
     m_window->show();
     QTest::mouseClick(grid, Qt::LeftButton);
     EXPECT_TRUE(grid->isChecked());
-    EXPECT_EQ(m_window->table().GridLineMode(), 0);
+    EXPECT_EQ(m_window->table().GridLineMode(), GridLines::None);
     ASSERT_TRUE(m_window->GenerateSheet());
-    EXPECT_EQ(m_window->table().GridLineMode(), 3);  // the layout applies the check box
+    EXPECT_EQ(m_window->table().GridLineMode(),
+              GridLines::Both);  // the layout applies the check box
     QTest::mouseClick(grid, Qt::LeftButton);
-    EXPECT_EQ(m_window->table().GridLineMode(), 0);
+    EXPECT_EQ(m_window->table().GridLineMode(), GridLines::None);
     QTest::mouseClick(grid, Qt::LeftButton);
-    EXPECT_EQ(m_window->table().GridLineMode(), 3);
+    EXPECT_EQ(m_window->table().GridLineMode(), GridLines::Both);
 }
 
 TEST_F(MainWindowTest, GenerateButtonLaysOutACompleteSheet) {

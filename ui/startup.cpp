@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "ui/startup.h"
 
 #include "common/program_folder.h"
 #include "output/printer_choice.h"

@@ -11,8 +11,9 @@ inline constexpr const char* kKindCheckBox = "选择框";
 inline constexpr const char* kKindEditBox = "编辑框";
 inline constexpr const char* kKindComboBox = "组合框";
 
-// What the settings steps need of a window: its controls of one kind in the window's control
-// order, and their state by name. The main window implements it; tests use a plain fake.
+// What settings, layout and the printer list need of a window: its controls of one kind in the
+// window's control order, and their state by name. The main window implements it; tests use a
+// plain fake.
 // An unknown name reads as false, empty text, index -1, value -1 and ignores writes.
 class ControlHost {
 public:
