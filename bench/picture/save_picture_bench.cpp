@@ -11,10 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "common/message_box.h"
+#include "bench/support/quiet_window.h"
 #include "common/save_dialog.h"
 #include "output/font_substitutes.h"
-#include "output/printer_spooler.h"
 #include "output/save_picture.h"
 #include "output/table_widget.h"
 #include "output/window_capture.h"
@@ -22,17 +21,8 @@
 
 namespace {
 
-class SilentMessages : public suantiji::MessageBox {
-public:
-    void Show(const std::string&, const std::string&, suantiji::MessageIcon) override {}
-};
-
-class NoPrinters : public suantiji::PrinterSpooler {
-public:
-    std::vector<std::string> ListPrinters() override { return {}; }
-    std::string DefaultPrinterName() override { return {}; }
-    bool ChangeDefaultPrinter(const std::string&) override { return false; }
-};
+using suantiji::bench::NoPrinters;
+using suantiji::bench::SilentMessages;
 
 class AnsweringDialog : public suantiji::SaveFileDialog {
 public:

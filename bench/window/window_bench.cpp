@@ -8,25 +8,15 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "common/message_box.h"
+#include "bench/support/quiet_window.h"
 #include "output/font_substitutes.h"
-#include "output/printer_spooler.h"
 #include "output/table_widget.h"
 #include "ui/main_window.h"
 
 namespace {
 
-class SilentMessages : public suantiji::MessageBox {
-public:
-    void Show(const std::string&, const std::string&, suantiji::MessageIcon) override {}
-};
-
-class NoPrinters : public suantiji::PrinterSpooler {
-public:
-    std::vector<std::string> ListPrinters() override { return {}; }
-    std::string DefaultPrinterName() override { return {}; }
-    bool ChangeDefaultPrinter(const std::string&) override { return false; }
-};
+using suantiji::bench::NoPrinters;
+using suantiji::bench::SilentMessages;
 
 void BM_GenerateButtonToPaintedSheet(benchmark::State& state) {
     namespace fs = std::filesystem;
