@@ -410,6 +410,36 @@ RequestProblem rangeToWiden(const GenerationRequest& request, std::uint64_t seed
     return RequestProblem::NoQuestion;
 }
 
+// Every question the search can list, up to a bound, that passes the services, in random order;
+// `complete` tells whether they are all there are. False when the services fail.
+bool listQuestions(const GenerationRequest& request, QuestionSearch& search,
+                   PatternMatcher& matcher, ExpressionEvaluator& evaluator, SearchRandom& pick,
+                   std::vector<Question>& all, bool& complete) {
+    std::vector<std::pair<CandidateShape, std::array<std::int32_t, kMaxOperandCount>>> finds;
+    complete = search.ForEach(kListWork, [&](const CandidateShape& s, const std::int32_t* n) {
+        std::array<std::int32_t, kMaxOperandCount> copy{};
+        std::copy(n, n + s.operands, copy.begin());
+        finds.emplace_back(s, copy);
+        return finds.size() < kListedAtMost;
+    }) == QuestionSearch::Result::NoneLeft;
+    Question found;
+    for (const auto& [s, n] : finds) {
+        switch (checkFind(request, s, n.data(), matcher, evaluator, found)) {
+            case Acceptance::Failed:
+                return false;
+            case Acceptance::Rejected:
+                break;
+            case Acceptance::Accepted:
+                all.push_back(found);
+                break;
+        }
+    }
+    for (std::size_t i = all.size(); i > 1; --i) {
+        std::swap(all[i - 1], all[pick.Below(static_cast<std::uint32_t>(i))]);
+    }
+    return true;
+}
+
 // Fills the rest of the list with the directed search, or proves that no question exists.
 // Questions already on the list are not repeated while the search can find others.
 RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& matcher,
@@ -473,30 +503,8 @@ RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& 
         listed = true;
         std::vector<Question> all;
         bool complete = false;
-        {
-            std::vector<std::pair<CandidateShape, std::array<std::int32_t, kMaxOperandCount>>>
-                finds;
-            complete =
-                search.ForEach(kListWork, [&](const CandidateShape& s, const std::int32_t* n) {
-                    std::array<std::int32_t, kMaxOperandCount> copy{};
-                    std::copy(n, n + s.operands, copy.begin());
-                    finds.emplace_back(s, copy);
-                    return finds.size() < kListedAtMost;
-                }) == QuestionSearch::Result::NoneLeft;
-            for (const auto& [s, n] : finds) {
-                switch (checkFind(request, s, n.data(), matcher, evaluator, found)) {
-                    case Acceptance::Failed:
-                        return RequestProblem::ServiceUnavailable;
-                    case Acceptance::Rejected:
-                        break;
-                    case Acceptance::Accepted:
-                        all.push_back(found);
-                        break;
-                }
-            }
-        }
-        for (std::size_t i = all.size(); i > 1; --i) {
-            std::swap(all[i - 1], all[pick.Below(static_cast<std::uint32_t>(i))]);
+        if (!listQuestions(request, search, matcher, evaluator, pick, all, complete)) {
+            return RequestProblem::ServiceUnavailable;
         }
         for (const Question& q : all) {
             if (questions.size() == wanted) break;
