@@ -64,9 +64,9 @@ public:
         OutOfWork,  // the work given ran out first
     };
 
-    // One attempt: a random shape still alive, searched from random starting values until a
-    // question is found or `nodes` search steps are spent. A shape whose search ends without a
-    // find is never tried again.
+    // One attempt: a random shape still alive (those whose searches have found more are
+    // favoured), searched from random starting values until a question is found or `nodes`
+    // search steps are spent. A shape whose search ends without a find is never tried again.
     Result Sample(std::uint64_t nodes, CandidateShape& shape, std::int32_t* numbers);
 
     // One turn of a search that takes the live shapes in turn, each with twice the work of
@@ -78,8 +78,6 @@ public:
     // work runs out; OutOfWork then, NoneLeft when all were visited.
     using Visitor = std::function<bool(const CandidateShape&, const std::int32_t*)>;
     Result ForEach(std::uint64_t nodes, const Visitor& visit);
-
-    std::size_t LiveShapes() const { return m_live.size(); }
 
     // Asked now and then during a search; once it says true, the search ends as out of work.
     void StopWhen(std::function<bool()> stop) { m_stop = std::move(stop); }
