@@ -689,8 +689,8 @@ QuestionSearch::QuestionSearch(const GenerationRequest& request, std::uint64_t s
     m_tries.assign(shapes, 0);
     m_finds.assign(shapes, 0);
     for (std::uint32_t s = 0; s < shapes; ++s) {
-        CandidateShape shape = shapeAt(s);
-        if (PlacePairs(shape, request.mixedBrackets, request.bracketsOnly)) m_live.push_back(s);
+        // Under bracketsOnly a candidate without a pair is never kept.
+        if (!request.bracketsOnly || shapeAt(s).firstPair >= 0) m_live.push_back(s);
     }
 }
 
@@ -787,11 +787,9 @@ QuestionSearch::Result QuestionSearch::ForEach(std::uint64_t nodes, const Visito
         const CandidateShape shape = shapeAt(m_live[slot]);
         ShapeSolver solver(shape, m_largest, m_request.answerLimit, m_random, &m_stop);
         bool any = false;
-        bool stop = false;
         const ShapeSolver::Visit each = [&](const std::int32_t* found) {
             any = true;
-            stop = !visit(shape, found);
-            return !stop;
+            return visit(shape, found);
         };
         const ShapeSolver::End end = solver.Run(nodes, each);
         nodes = solver.WorkLeft();
