@@ -37,8 +37,12 @@ bool PrintTable(const TableModel& model, QPainter& painter, QPagedPaintDevice& d
     return true;
 }
 
-bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
+void ClearPrintLayout(TableModel& model) {
     for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 0);
+}
+
+bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
+    ClearPrintLayout(model);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString::fromUtf8(kPrintJobName));

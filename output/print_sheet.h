@@ -23,6 +23,9 @@ bool ShowPrintDialog(QPrinter& printer);
 // printable area. A page the device refuses ends the drawing quietly. False when it stopped early.
 bool PrintTable(const TableModel& model, QPainter& painter, QPagedPaintDevice& device);
 
+// Every sheet is printed with no print layout of its own: all seven of its integers zeroed.
+void ClearPrintLayout(TableModel& model);
+
 // Prints the table on the system's default printer, A4 landscape with the printer's other
 // defaults, without a dialog. Only when there is no default printer is the user asked; a
 // cancelled choice prints nothing. Zeroes the print layout first. True when a job was sent.

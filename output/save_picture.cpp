@@ -46,7 +46,7 @@ std::vector<std::uint8_t> pdfFileOf(const TableModel& sheet) {
     // Printed as PrintSheet prints: no print layout of its own.
     TableModel page = sheet;
     page.SetChangeListener({});
-    for (int which = 1; which <= 7; ++which) page.SetPrintLayout(which, 0);
+    ClearPrintLayout(page);
 
     QByteArray bytes;
     QBuffer buffer(&bytes);
