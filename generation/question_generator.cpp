@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "generation/exact_value.h"
 #include "generation/question_search.h"
 
 namespace suantiji {
@@ -347,7 +348,10 @@ LoopEnd runCandidateLoop(const GenerationRequest& request, PatternMatcher& match
         if (bracketing == Bracketing::Failed) return LoopEnd::Failed;
         switch (AcceptValue(evaluator.EvaluateValue(q), request.answerLimit, answer)) {
             case Acceptance::Accepted:
-                outcome.questions.push_back({q, answer});
+                // Exact arithmetic only for what the text rule kept: the loop costs what it did.
+                if (IsExactAnswer(q, answer, request.answerLimit)) {
+                    outcome.questions.push_back({q, answer});
+                }
                 break;
             case Acceptance::Rejected:
                 break;
@@ -377,8 +381,13 @@ Acceptance checkFind(const GenerationRequest& request, const CandidateShape& sha
         BracketCandidate(question.expression, matcher, request.mixedBrackets, request.bracketsOnly);
     if (bracketing == Bracketing::Failed) return Acceptance::Failed;
     if (question.expression != BracketedText(shape, numbers)) return Acceptance::Rejected;
-    return AcceptValue(evaluator.EvaluateValue(question.expression), request.answerLimit,
-                       question.answer);
+    const Acceptance acceptance = AcceptValue(evaluator.EvaluateValue(question.expression),
+                                              request.answerLimit, question.answer);
+    if (acceptance == Acceptance::Accepted &&
+        !IsExactAnswer(question.expression, question.answer, request.answerLimit)) {
+        return Acceptance::Rejected;
+    }
+    return acceptance;
 }
 
 // Whether the search finds a question for the request within a short time.
