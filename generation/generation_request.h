@@ -6,6 +6,10 @@
 
 namespace suantiji {
 
+// Operands a question can have.
+inline constexpr int kMinOperandCount = 2;
+inline constexpr int kMaxOperandCount = 9;
+
 // The user's choices for one sheet, read fresh at every generation.
 struct GenerationRequest {
     std::int32_t operandCount = 4;

@@ -26,8 +26,6 @@ enum class RequestProblem {
     ServiceUnavailable,  // the evaluator or the matcher did not work
 };
 
-inline constexpr int kMinOperandCount = 2;
-inline constexpr int kMaxOperandCount = 9;
 inline constexpr int kMaxQuestionCount = 100;
 inline constexpr std::chrono::milliseconds kDefaultSearchBudget{3000};
 

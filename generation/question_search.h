@@ -10,9 +10,7 @@
 
 namespace suantiji {
 
-namespace detail {
-class ShapeSolver;
-}
+struct SolverLimits;
 
 // A candidate's form: its operators from left to right and the operands that the bracket step
 // puts "(" before. The bracket pattern looks only at operators, since every operand is digits,
@@ -49,8 +47,9 @@ private:
 };
 
 // Finds candidates that the acceptance rule keeps, for one request, by a depth-first search
-// over the operands of each shape. Values are judged exactly (as fractions), so a question it
-// finds has a truly whole answer; the caller still runs every one through the services.
+// over the operands of each shape (shape_solver.h). Values are judged exactly (as fractions),
+// so a question it finds has a truly whole answer; the caller still runs every one through
+// the services.
 //
 // The search is complete: a shape whose search ends without a find has no question at all,
 // so when every shape has ended that way, the request admits none.
@@ -64,9 +63,10 @@ public:
         OutOfWork,  // the work given ran out first
     };
 
-    // One attempt: a random shape still alive (those whose searches have found more are
-    // favoured), searched from random starting values until a question is found or `nodes`
-    // search steps are spent. A shape whose search ends without a find is never tried again.
+    // One attempt: a random shape still alive (mostly one that has found questions, and of
+    // those the ones whose searches have found more), searched in a random order of values,
+    // some of them among small values only, until a question is found or `nodes` search
+    // steps are spent. A shape whose whole search ends without a find is never tried again.
     Result Sample(std::uint64_t nodes, CandidateShape& shape, std::int32_t* numbers);
 
     // One turn of a search that takes the live shapes in turn, each with twice the work of
@@ -85,17 +85,18 @@ public:
 private:
     CandidateShape shapeAt(std::uint32_t index) const;
     double score(std::uint32_t index) const;
-    void retire(std::size_t liveSlot);
-    void mix(detail::ShapeSolver& solver, int operands, std::int32_t* numbers);
-    Result search(std::size_t liveSlot, std::uint64_t& nodes, CandidateShape& shape,
-                  std::int32_t* numbers);
+    SolverLimits limits() const;
+    std::int32_t sampleScale();
+    Result search(std::uint32_t index, std::uint64_t& nodes, std::int32_t scale, bool guided,
+                  CandidateShape& shape, std::int32_t* numbers);
 
     GenerationRequest m_request;
     std::int32_t m_largest;  // operands run from 1 to this
     SearchRandom m_random;
-    std::vector<std::uint32_t> m_live;   // shapes not yet proven empty
-    std::vector<std::uint32_t> m_tries;  // per shape: sampling searches
-    std::vector<std::uint32_t> m_finds;  // per shape: those that found a question
+    std::vector<std::uint32_t> m_live;        // shapes not yet proven empty
+    std::vector<std::uint32_t> m_productive;  // shapes that have found a question
+    std::vector<std::uint32_t> m_tries;       // per shape: sampling searches
+    std::vector<std::uint32_t> m_finds;       // per shape: those that found a question
     std::function<bool()> m_stop;
     std::size_t m_proofCursor = 0;  // the live shape whose turn it is
     std::uint64_t m_proofWork;      // each shape's work in this round

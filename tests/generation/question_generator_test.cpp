@@ -64,15 +64,31 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"LongDifference", make(9, {"-"}, 100, 1000, 100)},
         RequestCase{"QuotientsOfSumsOnly", make(8, {"+", "/"}, 100, 50, 100, false, true)},
         RequestCase{"NineOperandsEveryOption",
-                    make(9, {"+", "-", "*", "/"}, 100, 10, 100, true, true)}),
+                    make(9, {"+", "-", "*", "/"}, 100, 10, 100, true, true)},
+        // Long division chains whose 15-digit values look whole: keys must be exact.
+        RequestCase{"DivisionChainsUpTo1000", make(9, {"+", "-", "/"}, 1000, 1000, 100)},
+        RequestCase{"EveryOperatorUpTo1000", make(8, {"+", "-", "*", "/"}, 1000, 1000, 100)},
+        RequestCase{"DivisionChainsUpTo32768", make(9, {"+", "-", "/"}, 0, 100000, 100)},
+        // Beyond the usual ranges: numbers up to 32768 with answers of a few units.
+        RequestCase{"QuotientsAddingUpToOne", make(9, {"+", "/"}, 0, 2, 100)},
+        RequestCase{"SmallProductOfADifference", make(3, {"-", "*"}, 5000, 20, 100, false, true)},
+        RequestCase{"NegativeNumberLimit", make(3, {"+", "-", "*"}, -5, 5, 100)},
+        RequestCase{"LongProductsAndQuotients", make(9, {"*", "/"}, 0, 2978, 100)}),
     [](const testing::TestParamInfo<RequestCase>& info) { return std::string(info.param.name); });
 
 TEST(GenerateQuestions, SearchedSheetsVaryAndDoNotRepeat) {
-    // The loop hands this one over at once: one draw in some ten thousand is kept.
-    const GenerationRequest r = make(9, {"+", "-", "*", "/"}, 100, 10, 100, true, true);
     PatternMatcher matcher;
     ExpressionEvaluator evaluator;
     RandomSource random;
+    // About a thousand questions, all 1*(b-c)=1 (b from 3 to 1000).
+    const GenerationOutcome few = GenerateQuestions(make(3, {"-", "*"}, 1000, 2, 100, false, true),
+                                                    matcher, evaluator, random);
+    std::set<std::string> distinct;
+    for (const Question& q : few.questions) distinct.insert(q.expression);
+    EXPECT_EQ(distinct.size(), 100u);
+
+    // The loop hands this one over at once: one draw in some ten thousand is kept.
+    const GenerationRequest r = make(9, {"+", "-", "*", "/"}, 100, 10, 100, true, true);
     std::set<std::string> sheets[2];
     for (std::set<std::string>& sheet : sheets) {
         const GenerationOutcome outcome = GenerateQuestions(r, matcher, evaluator, random);
@@ -268,6 +284,10 @@ TEST(GenerateQuestions, ImpossibleRequestsSayWhichRangeToWiden) {
          make(9, {"/"}, 1000, 1000, 100), RequestProblem::NoQuestion},
         {"found by the search: no whole 0 or 1 from three distinct numbers up to 5",
          make(3, {"/"}, 5, 2, 10), RequestProblem::AnswerLimit},
+        {"a quotient of 1 to 9 keeps the 5 and the 7 it cannot cancel",
+         make(9, {"*", "/"}, 9, 2, 100), RequestProblem::AnswerLimit},
+        {"a/(b-c) is never 0", make(3, {"-", "/"}, 7293, 1, 100, false, true),
+         RequestProblem::AnswerLimit},
     };
     PatternMatcher matcher;
     ExpressionEvaluator evaluator;
