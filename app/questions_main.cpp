@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: questions [--operands N] [--operators OPS] [--number-limit N] [--answer-limit N] "
-    "[--count N] [--mixed-brackets] [--brackets-only]";
+    "[--count N] [--mixed-brackets] [--brackets-only] [--whole-steps] [--no-repeats]";
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "questions: %s\n", message.c_str());
@@ -40,6 +40,14 @@ int main(int argc, char** argv) {
         }
         if (option == "--brackets-only") {
             request.bracketsOnly = true;
+            continue;
+        }
+        if (option == "--whole-steps") {
+            request.wholeSteps = true;
+            continue;
+        }
+        if (option == "--no-repeats") {
+            request.noRepeats = true;
             continue;
         }
         std::int32_t* number = nullptr;

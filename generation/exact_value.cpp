@@ -226,9 +226,12 @@ Fraction Combine(const Fraction& a, char op, const Fraction& b) {
 
 WorkedValue WorkOut(std::string_view expression) { return Worker(expression).run(); }
 
-bool IsExactAnswer(std::string_view expression, std::string_view answer, std::int32_t answerLimit) {
-    const Fraction value = WorkOut(expression).value;
+bool IsExactAnswer(std::string_view expression, std::string_view answer, std::int32_t answerLimit,
+                   bool wholeSteps) {
+    const WorkedValue worked = WorkOut(expression);
+    const Fraction& value = worked.value;
     if (!value.whole() || value.num < 0 || value.num >= answerLimit) return false;
+    if (wholeSteps && !worked.wholeSteps) return false;
     // Plain digits once the text rule has passed it; "-0" is 0.
     if (!answer.empty() && answer.front() == '-') answer.remove_prefix(1);
     Wide shown = 0;

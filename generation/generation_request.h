@@ -22,6 +22,10 @@ struct GenerationRequest {
     bool mixedBrackets = false;
     bool bracketsOnly = false;
     bool gridLines = false;
+    // Beyond the plain sheet, both off by default: every step of a question, worked as a pupil
+    // works it, a whole number not below zero; and no question twice while another exists.
+    bool wholeSteps = false;
+    bool noRepeats = false;
 };
 
 // One accepted question: the expression exactly as evaluated (ASCII operators) and the

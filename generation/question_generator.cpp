@@ -321,6 +321,9 @@ LoopEnd runCandidateLoop(const GenerationRequest& request, PatternMatcher& match
     q.reserve(64);
     std::string answer;
     answer.reserve(32);
+    // Without repeats: the questions on the list, and how often one came again.
+    std::unordered_set<std::string> onList;
+    std::size_t repeats = 0;
     auto next = [&] {
         builder.build(q);
         ++outcome.candidates;
@@ -349,9 +352,16 @@ LoopEnd runCandidateLoop(const GenerationRequest& request, PatternMatcher& match
         switch (AcceptValue(evaluator.EvaluateValue(q), request.answerLimit, answer)) {
             case Acceptance::Accepted:
                 // Exact arithmetic only for what the text rule kept: the loop costs what it did.
-                if (IsExactAnswer(q, answer, request.answerLimit)) {
-                    outcome.questions.push_back({q, answer});
+                if (!IsExactAnswer(q, answer, request.answerLimit, request.wholeSteps)) break;
+                if (request.noRepeats && !onList.insert(q).second) {
+                    // Questions coming again more often than new ones: there may be fewer
+                    // than the list needs, which the search can list.
+                    if (++repeats > outcome.questions.size() + 64 && mayHandOver) {
+                        return LoopEnd::HandOver;
+                    }
+                    break;
                 }
+                outcome.questions.push_back({q, answer});
                 break;
             case Acceptance::Rejected:
                 break;
@@ -384,7 +394,8 @@ Acceptance checkFind(const GenerationRequest& request, const CandidateShape& sha
     const Acceptance acceptance = AcceptValue(evaluator.EvaluateValue(question.expression),
                                               request.answerLimit, question.answer);
     if (acceptance == Acceptance::Accepted &&
-        !IsExactAnswer(question.expression, question.answer, request.answerLimit)) {
+        !IsExactAnswer(question.expression, question.answer, request.answerLimit,
+                       request.wholeSteps)) {
         return Acceptance::Rejected;
     }
     return acceptance;
@@ -463,10 +474,19 @@ RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& 
     std::unordered_set<std::string> onList;
     for (const Question& q : questions) onList.insert(q.expression);
 
-    // Repeats fill what is left once no other question is to be had.
-    auto fillWithRepeats = [&](const std::vector<Question>& from) {
-        while (questions.size() < wanted) {
+    // Repeats fill what is left once no other question is to be had; without repeats asked
+    // for, in rounds of every question, so that none comes a third time before all twice.
+    auto fillWithRepeats = [&](std::vector<Question> from) {
+        while (questions.size() < wanted && !request.noRepeats) {
             questions.push_back(from[pick.Below(static_cast<std::uint32_t>(from.size()))]);
+        }
+        while (questions.size() < wanted) {
+            for (std::size_t i = from.size(); i > 1; --i) {
+                std::swap(from[i - 1], from[pick.Below(static_cast<std::uint32_t>(i))]);
+            }
+            for (std::size_t i = 0; i < from.size() && questions.size() < wanted; ++i) {
+                questions.push_back(from[i]);
+            }
         }
     };
     CandidateShape shape;
@@ -477,7 +497,7 @@ RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& 
     for (std::uint32_t turn = 0; questions.size() < wanted; ++turn) {
         if (turn % 8 == 0 && clock.outOfTime()) {
             if (questions.empty()) return RequestProblem::BudgetExhausted;
-            fillWithRepeats(std::vector<Question>(questions));
+            fillWithRepeats(questions);
             break;
         }
         // Until a first question is found, every other turn goes to the proof that none exists.
@@ -487,7 +507,7 @@ RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& 
         if (result == QuestionSearch::Result::NoneLeft) {
             if (questions.empty()) return rangeToWiden(request, seed);
             // Only questions the evaluator rounds to whole numbers were found; repeat them.
-            fillWithRepeats(std::vector<Question>(questions));
+            fillWithRepeats(questions);
             break;
         }
         if (result != QuestionSearch::Result::Found) continue;

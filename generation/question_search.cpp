@@ -198,7 +198,9 @@ QuestionSearch::Result QuestionSearch::ForEach(std::uint64_t nodes, const Visito
     return Result::NoneLeft;
 }
 
-SolverLimits QuestionSearch::limits() const { return {m_largest, m_request.answerLimit}; }
+SolverLimits QuestionSearch::limits() const {
+    return {m_largest, m_request.answerLimit, m_request.wholeSteps};
+}
 
 // Most searches take every value; the others only small ones, among which the questions of a
 // narrow request (sums of quotients that come to a small whole number, say) are far denser.

@@ -98,6 +98,7 @@ void ShapeSolver::compile() {
 // the denominators of the other terms; without division, a lone number, which needs nothing
 // of the others.
 void ShapeSolver::chooseOrder() {
+    if (m_limits.wholeSteps) return chooseStepOrder();
     const auto termCount = static_cast<int>(m_terms.size());
     int best = -1;
     int bestDivisors = 0;
@@ -152,28 +153,72 @@ void ShapeSolver::chooseOrder() {
     m_order[depth] = m_pivot;
 }
 
+// Which operands can be exchanged. Without whole steps: the plain factors of a term that
+// multiply, those that divide, the lone numbers added, those taken away, and the two of a sum
+// in brackets. With whole steps only runs of these that no other step stands between: a run
+// of divisions of a whole number is whole at every step when it is whole at the end, a run of
+// lone numbers taken away stays above zero at every step when it does at the end, and runs of
+// multiplications and additions only grow.
+// With whole steps the operands are set from left to right, so that every step is checked as
+// soon as it is set, and a divisor is taken among the divisors of what its term has so far.
+// The last plain factor that multiplies in the last term is worked out at the end: the steps
+// it is part of are whole when the answer is.
+void ShapeSolver::chooseStepOrder() {
+    m_pivotTerm = static_cast<int>(m_terms.size()) - 1;
+    const Term& term = m_terms.back();
+    for (int f = term.firstFactor; f < term.endFactor; ++f) {
+        const Factor& factor = m_factors[static_cast<std::size_t>(f)];
+        if (factor.second < 0 && factor.joined == '*') m_pivot = factor.first;
+    }
+    int depth = 0;
+    for (int i = 0; i < m_n; ++i) {
+        if (i != m_pivot) m_order[depth++] = i;
+    }
+    m_order[depth] = m_pivot;
+}
+
 void ShapeSolver::findClasses() {
     std::fill(m_classOf, m_classOf + 9, -1);
-    std::vector<int> lone[2];
+    const bool runs = m_limits.wholeSteps;
     std::vector<std::vector<int>> groups;
+    std::vector<int> lone[2];
     for (const Term& term : m_terms) {
         const Factor& first = m_factors[static_cast<std::size_t>(term.firstFactor)];
-        if (term.endFactor == term.firstFactor + 1 && first.second < 0) {
+        const bool isLone = term.endFactor == term.firstFactor + 1 && first.second < 0;
+        std::vector<int>& sameSign = lone[term.sign > 0 ? 0 : 1];
+        if (runs && (!isLone || (!sameSign.empty() && sameSign.back() + 1 != first.first))) {
+            // A term between ends the runs of lone numbers.
+            groups.push_back(std::move(lone[0]));
+            groups.push_back(std::move(lone[1]));
+            lone[0].clear();
+            lone[1].clear();
+        }
+        if (isLone) {
+            if (runs && !lone[term.sign > 0 ? 1 : 0].empty()) {
+                groups.push_back(std::move(lone[term.sign > 0 ? 1 : 0]));
+                lone[term.sign > 0 ? 1 : 0].clear();
+            }
             lone[term.sign > 0 ? 0 : 1].push_back(first.first);
             continue;
         }
-        std::vector<int> multiplied;
-        std::vector<int> divided;
+        std::vector<int> byOperator[2];  // those that multiply, those that divide
         for (int f = term.firstFactor; f < term.endFactor; ++f) {
             const Factor& factor = m_factors[static_cast<std::size_t>(f)];
+            const int kind = factor.joined == '*' ? 0 : 1;
+            if (runs && (factor.second >= 0 || !byOperator[1 - kind].empty())) {
+                groups.push_back(std::move(byOperator[0]));
+                groups.push_back(std::move(byOperator[1]));
+                byOperator[0].clear();
+                byOperator[1].clear();
+            }
             if (factor.second >= 0) {
                 if (factor.op == '+') groups.push_back({factor.first, factor.second});
             } else {
-                (factor.joined == '*' ? multiplied : divided).push_back(factor.first);
+                byOperator[kind].push_back(factor.first);
             }
         }
-        groups.push_back(std::move(multiplied));
-        groups.push_back(std::move(divided));
+        groups.push_back(std::move(byOperator[0]));
+        groups.push_back(std::move(byOperator[1]));
     }
     groups.push_back(std::move(lone[0]));
     groups.push_back(std::move(lone[1]));
@@ -281,6 +326,35 @@ bool ShapeSolver::pivotTermCanEnd() const {
     if (open == 0) return left == 1;
     // Each open divisor is at most twice the largest operand (a sum of two).
     return static_cast<double>(left) <= std::pow(2.0 * m_limits.largest, open);
+}
+
+// With whole steps: the term of the operand just set is whole and not below zero at every step
+// from its left as far as its factors are set, a sum in brackets is not below zero, and so are
+// the sums of the terms from the left as far as they are set.
+bool ShapeSolver::stepsHold(int position) const {
+    if (!m_limits.wholeSteps) return true;
+    auto wholeNotNegative = [](const Fraction& f) { return f.whole() && f.num >= 0; };
+    auto set = [this](const Factor& f) {
+        return m_assigned[f.first] && (f.second < 0 || m_assigned[f.second]);
+    };
+    const Factor& own = m_factors[static_cast<std::size_t>(m_factorOf[position])];
+    if (own.second >= 0 && set(own) && !wholeNotNegative(factorValue(own))) return false;
+    const int t = m_termOf[position];
+    const Term& term = m_terms[static_cast<std::size_t>(t)];
+    Fraction sofar{1, 1, true};
+    for (int f = term.firstFactor; f < term.endFactor; ++f) {
+        const Factor& factor = m_factors[static_cast<std::size_t>(f)];
+        if (!set(factor)) break;
+        sofar = Combine(sofar, factor.joined, factorValue(factor));
+        if (!wholeNotNegative(sofar)) return false;
+    }
+    if (m_openInTerm[t] != 0) return true;
+    Fraction sum{0, 1, true};
+    for (std::size_t k = 0; k < m_terms.size() && m_openInTerm[k] == 0; ++k) {
+        sum = Combine(sum, m_terms[k].sign > 0 ? '+' : '-', m_termExact[k]);
+        if (!wholeNotNegative(sum)) return false;
+    }
+    return true;
 }
 
 void ShapeSolver::unusedExtremes(int count, std::int32_t* smallest, std::int32_t* largest) const {
@@ -439,6 +513,8 @@ bool ShapeSolver::canEnd(int spanPos, Range span) const {
                 std::min(open.hi, product(largest, multiplied) / product(smallest, divided));
             x = multiply(x, Range{least, most, least});
         }
+        // With whole steps a term that divides is still a whole number, so at least 1.
+        if (m_limits.wholeSteps && term.divides && x.lo > 0) x.lo = std::max(x.lo, 1.0);
         if (term.sign < 0) x = {-x.hi, -x.lo, x.minAbs};
         magnitudeLo += std::fabs(x.lo);
         magnitudeHi += std::fabs(x.hi);
@@ -504,7 +580,8 @@ ShapeSolver::End ShapeSolver::Run(std::uint64_t work, std::int32_t scale, bool g
 }
 
 bool ShapeSolver::descend(int depth) {
-    if (depth == m_n - 1) return solvePivot();
+    if (depth == m_n) return leaf();
+    if (m_order[depth] == m_pivot) return solvePivot();
     Tried& tried = m_tried[depth];
     tried = {};
     const int position = m_order[depth];
@@ -514,14 +591,23 @@ bool ShapeSolver::descend(int depth) {
         step = partnerStep();
         if (step > m_scale) return spend();
     }
-    if (m_guided && factor.second < 0) {
+    const int t = m_termOf[position];
+    if (m_limits.wholeSteps && factor.second < 0 && factor.joined == '/' && leftSet(position)) {
+        // What the term has so far, a whole number, must be divided into a whole number: only
+        // its divisors can come next (unless there are too many to list).
+        const Fraction sofar = partialTerm(t);
+        std::vector<std::int32_t> values;
+        if (sofar.whole() && cancellingDivisors(sofar.num, t, 1, true, values)) {
+            return tryAll(depth, values, false);
+        }
+    } else if (m_guided && factor.second < 0) {
         // Values that cancel what the term has so far come first: divisors of its numerator
         // where it divides, multiples of its denominator where it multiplies.
-        const Fraction sofar = partialTerm(m_termOf[position]);
+        const Fraction sofar = partialTerm(t);
         if (factor.joined == '/' && sofar.known && sofar.num > 1) {
-            cancellingDivisors(sofar.num, m_termOf[position], step, tried.values);
+            cancellingDivisors(sofar.num, t, step, false, tried.values);
             std::sort(tried.values.begin(), tried.values.end());
-            if (!tryAll(depth, tried.values)) return false;
+            if (!tryAll(depth, tried.values, true)) return false;
         } else if (factor.joined == '*' && sofar.known && sofar.den > 1 && step == 1 &&
                    sofar.den <= m_scale) {
             const auto den = static_cast<std::int32_t>(sofar.den);
@@ -532,6 +618,18 @@ bool ShapeSolver::descend(int depth) {
     tried.active = true;
     const auto by = static_cast<std::int32_t>(step);
     return valuesBetween(depth, 1, m_scale / by, by);
+}
+
+// Whether every factor left of the operand's own in its term is set.
+bool ShapeSolver::leftSet(int position) const {
+    const Term& term = m_terms[static_cast<std::size_t>(m_termOf[position])];
+    for (int f = term.firstFactor; f < m_factorOf[position]; ++f) {
+        const Factor& factor = m_factors[static_cast<std::size_t>(f)];
+        if (!m_assigned[factor.first] || (factor.second >= 0 && !m_assigned[factor.second])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The term's value from the factors set so far.
@@ -549,8 +647,9 @@ Fraction ShapeSolver::partialTerm(int t) const {
 }
 
 // The multiples of `step` by divisors of n (which only has prime factors of the term's
-// factors that multiply) up to the scale, at most a few thousand.
-void ShapeSolver::cancellingDivisors(Wide n, int t, Wide step,
+// factors that multiply) up to the scale, but `step` itself only `withOne`; false when there
+// were more than a few thousand to list.
+bool ShapeSolver::cancellingDivisors(Wide n, int t, Wide step, bool withOne,
                                      std::vector<std::int32_t>& out) const {
     std::vector<std::uint32_t> primes;
     const Term& term = m_terms[static_cast<std::size_t>(t)];
@@ -574,9 +673,9 @@ void ShapeSolver::cancellingDivisors(Wide n, int t, Wide step,
     constexpr std::size_t kMost = 4096;
     const std::function<void(std::size_t, Wide, Wide)> from = [&](std::size_t i, Wide d,
                                                                   Wide rest) {
-        if (out.size() >= kMost) return;
+        if (out.size() > kMost) return;
         if (i == primes.size()) {
-            if (d > 1) out.push_back(static_cast<std::int32_t>(d));
+            if (d > 1 || withOne) out.push_back(static_cast<std::int32_t>(d));
             return;
         }
         from(i + 1, d, rest);
@@ -586,13 +685,21 @@ void ShapeSolver::cancellingDivisors(Wide n, int t, Wide step,
             from(i + 1, d, rest);
         }
     };
-    from(0, step, n);
+    if (step <= m_scale) from(0, step, n);
+    return out.size() <= kMost;
 }
 
-// Largest first: a large divisor cancels the most.
-bool ShapeSolver::tryAll(int depth, const std::vector<std::int32_t>& values) {
-    for (auto v = values.rbegin(); v != values.rend(); ++v) {
-        if (!tryValue(depth, *v)) return false;
+// Largest first, where a large divisor cancels the most; else in random order.
+bool ShapeSolver::tryAll(int depth, std::vector<std::int32_t> values, bool largestFirst) {
+    if (largestFirst) {
+        std::sort(values.begin(), values.end(), std::greater<>());
+    } else {
+        for (std::size_t k = values.size(); k > 1; --k) {
+            std::swap(values[k - 1], values[m_random.Below(static_cast<std::uint32_t>(k))]);
+        }
+    }
+    for (const std::int32_t v : values) {
+        if (!tryValue(depth, v)) return false;
     }
     return true;
 }
@@ -608,7 +715,8 @@ bool ShapeSolver::tryValue(int depth, std::int32_t v) {
     }
     if (!spend()) return false;
     assign(position, v);
-    const bool go = pivotTermCanEnd() && canEnd(-1, {}) ? descend(depth + 1) : true;
+    const bool go =
+        stepsHold(position) && pivotTermCanEnd() && canEnd(-1, {}) ? descend(depth + 1) : true;
     unassign(position);
     return go;
 }
@@ -658,7 +766,7 @@ Wide ShapeSolver::partnerStep() const {
 bool ShapeSolver::solvePivot() {
     if (!spend()) return false;
     const Term& term = m_terms[static_cast<std::size_t>(m_pivotTerm)];
-    Fraction coefficient = termValue(term, term.firstFactor);
+    Fraction coefficient = termValue(term, m_factorOf[m_pivot]);
     if (term.sign < 0) coefficient.num = -coefficient.num;
     const Progression xs =
         WholeValuesOf(othersSum(), coefficient, m_limits.answerLimit - 1, 1, m_limits.largest);
@@ -678,12 +786,12 @@ bool ShapeSolver::solvePivot() {
 }
 
 bool ShapeSolver::leaf() {
-    // The progression makes it whole and in range; checked again, exactly, all the same.
-    const Fraction pivotTerm = m_termExact[static_cast<std::size_t>(m_pivotTerm)];
+    // A worked-out pivot makes it whole and in range; checked again, exactly, all the same.
     const Fraction v =
         Combine(othersSum(), m_terms[static_cast<std::size_t>(m_pivotTerm)].sign > 0 ? '+' : '-',
-                pivotTerm);
+                m_termExact[static_cast<std::size_t>(m_pivotTerm)]);
     if (!v.whole() || v.num < 0 || v.num >= m_limits.answerLimit) return true;
+    if (m_limits.wholeSteps && !WorkOut(BracketedText(m_shape, m_numbers)).wholeSteps) return true;
     if (!(*m_visit)(m_numbers)) {
         m_end = End::Stopped;
         return false;
@@ -702,8 +810,10 @@ bool ShapeSolver::spend() {
 }
 
 bool ShapeSolver::Accepts(const std::int32_t* numbers) const {
-    const Fraction v = WorkOut(BracketedText(m_shape, numbers)).value;
-    return v.whole() && v.num >= 0 && v.num < m_limits.answerLimit;
+    const WorkedValue worked = WorkOut(BracketedText(m_shape, numbers));
+    const Fraction& v = worked.value;
+    return v.whole() && v.num >= 0 && v.num < m_limits.answerLimit &&
+           (!m_limits.wholeSteps || worked.wholeSteps);
 }
 
 bool ShapeSolver::ForEachOrder(const std::int32_t* numbers, const Visit& visit) const {

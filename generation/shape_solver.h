@@ -13,6 +13,7 @@ namespace suantiji {
 struct SolverLimits {
     std::int32_t largest = 1;      // operands run from 1 to this
     std::int32_t answerLimit = 1;  // answers from 0 to below this
+    bool wholeSteps = false;       // every step, worked as a pupil works, whole and not below 0
 };
 
 // The depth-first search over the operands of one shape.
@@ -26,8 +27,11 @@ struct SolverLimits {
 //
 // Operands that can be exchanged without changing the value (the factors of a term that
 // multiply, those that divide, the lone numbers added, those taken away, the two of a sum in
-// brackets) are set in one order only: rising from left to right, with the worked-out operand
-// the largest of its class. ForEachOrder and Shuffle give the other orders.
+// brackets; with whole steps, only those that change no step either) are set in one order
+// only, falling in the order they are set. ForEachOrder and Shuffle give the other orders.
+//
+// With whole steps the operands are set from left to right instead, each step checked as it
+// is set, the last worked out when the value is in proportion to it.
 class ShapeSolver {
 public:
     enum class End { Stopped, Exhausted, OutOfWork };
@@ -74,6 +78,7 @@ private:
     };
     void compile();
     void chooseOrder();
+    void chooseStepOrder();
     void findClasses();
     Fraction factorValue(const Factor& f) const;
     Fraction termValue(const Term& t, int skipFactor) const;
@@ -84,6 +89,7 @@ private:
     void assign(int position, std::int32_t v);
     void unassign(int position);
     bool pivotTermCanEnd() const;
+    bool stepsHold(int position) const;
 
     Range factorRange(const Factor& f, int spanPos, Range span) const;
     template <typename IsOpen>
@@ -95,9 +101,11 @@ private:
     bool tryValue(int depth, std::int32_t v);
     bool valuesBetween(int depth, std::int32_t lo, std::int32_t hi, std::int32_t step);
     Wide partnerStep() const;
+    bool leftSet(int position) const;
     Fraction partialTerm(int t) const;
-    void cancellingDivisors(Wide n, int t, Wide step, std::vector<std::int32_t>& out) const;
-    bool tryAll(int depth, const std::vector<std::int32_t>& values);
+    bool cancellingDivisors(Wide n, int t, Wide step, bool withOne,
+                            std::vector<std::int32_t>& out) const;
+    bool tryAll(int depth, std::vector<std::int32_t> values, bool largestFirst);
     bool solvePivot();
     bool leaf();
     bool spend();
@@ -115,7 +123,7 @@ private:
     bool m_onlyAddsAndMultiplies = false;
 
     int m_order[9]{};  // positions in the order they are set; the pivot last
-    int m_pivot = 0;
+    int m_pivot = 0;   // -1 when none is worked out
     int m_pivotTerm = 0;
     int m_partner = -1;  // the pivot term's last divisor, set just before the pivot
     std::vector<std::vector<int>> m_classes;

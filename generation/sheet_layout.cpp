@@ -63,6 +63,8 @@ GenerationRequest ReadGenerationRequest(const ControlHost& controls) {
     request.mixedBrackets = controls.IsChecked("选择框_括号题型混合出题");
     request.bracketsOnly = controls.IsChecked("选择框_括号题型单一出题");
     request.gridLines = controls.IsChecked("选择框_显示表格线");
+    request.wholeSteps = controls.IsChecked("选择框_每步整数");
+    request.noRepeats = controls.IsChecked("选择框_题目不重复");
     return request;
 }
 

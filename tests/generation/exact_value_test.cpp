@@ -39,12 +39,13 @@ TEST(IsExactAnswer, KeysThatRoundToAWholeNumberAreRefused) {
          {"525/566/484/798/17/952/436/631+464", "837-194/715/794/317/353/782/614"}) {
         const std::string text = evaluator.Evaluate(q);
         EXPECT_EQ(text.find('.'), std::string::npos) << q << " = " << text;
-        EXPECT_FALSE(IsExactAnswer(q, text, 1000)) << q;
+        EXPECT_FALSE(IsExactAnswer(q, text, 1000, false)) << q;
     }
-    EXPECT_TRUE(IsExactAnswer("1/49*49", evaluator.Evaluate("1/49*49"), 1000));
-    EXPECT_TRUE(IsExactAnswer("9-4-5", "0", 1));
-    EXPECT_FALSE(IsExactAnswer("9-4-5", "0", 0));
-    EXPECT_FALSE(IsExactAnswer("9-4", "6", 1000));
+    EXPECT_TRUE(IsExactAnswer("1/49*49", evaluator.Evaluate("1/49*49"), 1000, false));
+    EXPECT_FALSE(IsExactAnswer("1/49*49", "1", 1000, true));
+    EXPECT_TRUE(IsExactAnswer("9-4-5", "0", 1, true));
+    EXPECT_FALSE(IsExactAnswer("9-4-5", "0", 0, false));
+    EXPECT_FALSE(IsExactAnswer("9-4", "6", 1000, false));
 
     // Against the tests' own exact reading, on chains of eight and nine operands up to 32768.
     TestRandom random(28);
@@ -63,7 +64,7 @@ TEST(IsExactAnswer, KeysThatRoundToAWholeNumberAreRefused) {
         // Below 1,000,000: six digits at most.
         const bool textRule = !text.empty() && text.size() <= 6 &&
                               text.find_first_not_of("0123456789") == std::string::npos;
-        EXPECT_EQ(textRule && IsExactAnswer(q, text, 1000000), right) << q;
+        EXPECT_EQ(textRule && IsExactAnswer(q, text, 1000000, false), right) << q;
         refused += textRule && !right ? 1 : 0;
     }
     EXPECT_GT(refused, 300);  // the fault is exercised, not only whole values

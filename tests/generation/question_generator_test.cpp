@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "generation/question_search.h"
@@ -126,6 +127,38 @@ TEST(GenerateQuestions, FewQuestionsAreAllUsedBeforeAnyRepeats) {
             seen.insert(q.expression);
         }
         EXPECT_EQ(seen.size(), distinct);
+    }
+}
+
+// Without repeats a sheet holds as many different questions as it can, min(count, D) for the D
+// questions that trying every candidate finds, and repeats, where it must have them, evenly.
+TEST(GenerateQuestions, WithoutRepeatsEveryQuestionBeforeAnyComesTwice) {
+    PatternMatcher matcher;
+    ExpressionEvaluator evaluator;
+    RandomSource random;
+    const GenerationRequest requests[] = {
+        make(2, {"+", "-"}, 10, 20, 100), make(2, {"/"}, 9, 10, 10),
+        make(2, {"*"}, 10, 100, 50),      make(2, {"+", "-"}, 5, 10, 100),
+        make(3, {"-", "/"}, 6, 4, 100),   make(4, {"+", "*"}, 5, 30, 60)};
+    for (GenerationRequest r : requests) {
+        r.noRepeats = true;
+        for (const bool steps : {false, true}) {
+            r.wholeSteps = steps;
+            const std::size_t exist = reading::wholeValues(r).below(r.answerLimit, steps);
+            SCOPED_TRACE(std::to_string(r.operandCount) + " operands" +
+                         (steps ? ", whole steps: " : ": ") + std::to_string(exist) + " exist");
+            const GenerationOutcome outcome = GenerateQuestions(r, matcher, evaluator, random);
+            ASSERT_EQ(outcome.problem, RequestProblem::None);
+            std::map<std::string, int> times;
+            for (const Question& q : outcome.questions) {
+                expectObeys(q, r);
+                ++times[q.expression];
+            }
+            EXPECT_EQ(times.size(), std::min<std::size_t>(exist, outcome.questions.size()));
+            const auto [least, most] = std::minmax_element(
+                times.begin(), times.end(), [](auto& a, auto& b) { return a.second < b.second; });
+            EXPECT_LE(most->second - least->second, 1);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -115,8 +116,15 @@ inline Rational apply(Rational a, char op, Rational b) {
     return {n / g, d / g};
 }
 
-inline Rational exactValue(const Parsed& p) {
-    // Collapse each bracketed pair, then * and / before + and -.
+// The value as a pupil works it out: each bracketed pair, then * and / from left to right, then
+// + and - from left to right. `wholeSteps`, when given, tells whether every result on the way
+// was a whole number not below zero.
+inline Rational exactValue(const Parsed& p, bool* wholeSteps = nullptr) {
+    bool whole = true;
+    auto step = [&whole](const Rational& r) {
+        whole = whole && r.den == 1 && r.num >= 0;
+        return r;
+    };
     std::vector<Rational> operands;
     std::vector<char> ops;
     for (std::size_t i = 0; i < p.numbers.size(); ++i) {
@@ -124,7 +132,7 @@ inline Rational exactValue(const Parsed& p) {
                            p.bracketed.end();
         Rational v{p.numbers[i], 1};
         if (opens) {
-            v = apply(v, p.ops[i], Rational{p.numbers[i + 1], 1});
+            v = step(apply(v, p.ops[i], Rational{p.numbers[i + 1], 1}));
             ++i;
         }
         operands.push_back(v);
@@ -134,14 +142,17 @@ inline Rational exactValue(const Parsed& p) {
     std::vector<char> sums;
     for (std::size_t k = 0; k < ops.size(); ++k) {
         if (isProduct(ops[k])) {
-            terms.back() = apply(terms.back(), ops[k], operands[k + 1]);
+            terms.back() = step(apply(terms.back(), ops[k], operands[k + 1]));
         } else {
             sums.push_back(ops[k]);
             terms.push_back(operands[k + 1]);
         }
     }
-    Rational value = terms[0];
-    for (std::size_t k = 0; k < sums.size(); ++k) value = apply(value, sums[k], terms[k + 1]);
+    Rational value = step(terms[0]);
+    for (std::size_t k = 0; k < sums.size(); ++k) {
+        value = step(apply(value, sums[k], terms[k + 1]));
+    }
+    if (wholeSteps != nullptr) *wholeSteps = whole;
     return value;
 }
 
@@ -175,12 +186,74 @@ inline void expectObeys(const Question& question, const GenerationRequest& r) {
     }
     EXPECT_EQ(p.bracketed, expected);
 
-    const Rational value = exactValue(p);
+    bool wholeSteps = false;
+    const Rational value = exactValue(p, &wholeSteps);
     ASSERT_EQ(value.den, 1);
+    EXPECT_TRUE(wholeSteps || !r.wholeSteps);
     const auto whole = static_cast<long long>(value.num);
     EXPECT_EQ(question.answer, std::to_string(whole));
     EXPECT_GE(whole, 0);
     EXPECT_LT(whole, r.answerLimit);
+}
+
+// The whole values from 0 up of every candidate of a small request, found by trying every
+// operator list and every list of distinct operands and judged by the test's own reading; and
+// of those whose steps are whole too.
+struct WholeValues {
+    std::vector<std::int64_t> any;
+    std::vector<std::int64_t> wholeSteps;
+
+    std::size_t below(int limit, bool steps) const {
+        const std::vector<std::int64_t>& v = steps ? wholeSteps : any;
+        return static_cast<std::size_t>(
+            std::count_if(v.begin(), v.end(), [limit](std::int64_t x) { return x < limit; }));
+    }
+};
+
+inline WholeValues wholeValues(const GenerationRequest& r) {
+    const int n = r.operandCount;
+    WholeValues found;
+    std::vector<char> ops(static_cast<std::size_t>(n - 1));
+    std::vector<std::int64_t> numbers;
+    std::vector<bool> used(static_cast<std::size_t>(r.numberLimit) + 1);
+    const std::function<void()> operands = [&] {
+        if (numbers.size() == static_cast<std::size_t>(n)) {
+            reading::Parsed p;
+            p.numbers = numbers;
+            p.ops = ops;
+            const int first = reading::firstBracketPlace(ops, 0);
+            if ((r.mixedBrackets || r.bracketsOnly) && first >= 0) p.bracketed.push_back(first + 1);
+            if (r.bracketsOnly && first < 0) return;
+            if (r.mixedBrackets && r.bracketsOnly && first >= 0) {
+                const int second =
+                    reading::firstBracketPlace(ops, static_cast<std::size_t>(first) + 3);
+                if (second >= 0) p.bracketed.push_back(second + 1);
+            }
+            bool steps = false;
+            const reading::Rational v = reading::exactValue(p, &steps);
+            if (v.den != 1 || v.num < 0) return;
+            found.any.push_back(static_cast<std::int64_t>(v.num));
+            if (steps) found.wholeSteps.push_back(static_cast<std::int64_t>(v.num));
+            return;
+        }
+        for (std::int64_t v = 1; v <= r.numberLimit; ++v) {
+            if (used[static_cast<std::size_t>(v)]) continue;
+            used[static_cast<std::size_t>(v)] = true;
+            numbers.push_back(v);
+            operands();
+            numbers.pop_back();
+            used[static_cast<std::size_t>(v)] = false;
+        }
+    };
+    const std::function<void(std::size_t)> operators = [&](std::size_t slot) {
+        if (slot == ops.size()) return operands();
+        for (const std::string& op : r.operators) {
+            ops[slot] = op[0];
+            operators(slot + 1);
+        }
+    };
+    operators(0);
+    return found;
 }
 
 inline GenerationRequest make(int operands, std::vector<std::string> ops, int numberLimit,

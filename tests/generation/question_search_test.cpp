@@ -2,61 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
 
 #include "generation/question_generator.h"
 #include "tests/generation/question_reading.h"
 
 namespace suantiji {
 namespace {
-
-// The smallest whole value from 0 up that any candidate of the request has, found by trying
-// every operator list and every list of distinct operands, judged by the test's own reading.
-std::optional<std::int64_t> smallestWholeAnswer(const GenerationRequest& r) {
-    const int n = r.operandCount;
-    std::optional<std::int64_t> best;
-    std::vector<char> ops(static_cast<std::size_t>(n - 1));
-    std::vector<std::int64_t> numbers;
-    std::vector<bool> used(static_cast<std::size_t>(r.numberLimit) + 1);
-    const std::function<void()> operands = [&] {
-        if (numbers.size() == static_cast<std::size_t>(n)) {
-            reading::Parsed p;
-            p.numbers = numbers;
-            p.ops = ops;
-            const int first = reading::firstBracketPlace(ops, 0);
-            if ((r.mixedBrackets || r.bracketsOnly) && first >= 0) p.bracketed.push_back(first + 1);
-            if (r.bracketsOnly && first < 0) return;
-            if (r.mixedBrackets && r.bracketsOnly && first >= 0) {
-                const int second =
-                    reading::firstBracketPlace(ops, static_cast<std::size_t>(first) + 3);
-                if (second >= 0) p.bracketed.push_back(second + 1);
-            }
-            const reading::Rational v = reading::exactValue(p);
-            if (v.den == 1 && v.num >= 0 && (!best || v.num < *best)) {
-                best = static_cast<std::int64_t>(v.num);
-            }
-            return;
-        }
-        for (std::int64_t v = 1; v <= r.numberLimit; ++v) {
-            if (used[static_cast<std::size_t>(v)]) continue;
-            used[static_cast<std::size_t>(v)] = true;
-            numbers.push_back(v);
-            operands();
-            numbers.pop_back();
-            used[static_cast<std::size_t>(v)] = false;
-        }
-    };
-    const std::function<void(std::size_t)> operators = [&](std::size_t slot) {
-        if (slot == ops.size()) return operands();
-        for (const std::string& op : r.operators) {
-            ops[slot] = op[0];
-            operators(slot + 1);
-        }
-    };
-    operators(0);
-    return best;
-}
 
 std::string joined(const std::vector<std::string>& ops) {
     std::string text;
@@ -83,8 +38,25 @@ std::optional<Question> searchVerdict(const GenerationRequest& r) {
     return std::nullopt;
 }
 
+// How many questions the search lists, each once.
+std::size_t listed(const GenerationRequest& r) {
+    QuestionSearch search(r, 99);
+    std::set<std::string> seen;
+    std::size_t visits = 0;
+    const QuestionSearch::Result end =
+        search.ForEach(UINT64_MAX, [&](const CandidateShape& shape, const std::int32_t* numbers) {
+            ++visits;
+            seen.insert(BracketedText(shape, numbers));
+            return true;
+        });
+    EXPECT_EQ(end, QuestionSearch::Result::NoneLeft);
+    EXPECT_EQ(visits, seen.size());
+    return seen.size();
+}
+
 // Small requests, where every candidate can be tried: the request check and the search refuse
-// exactly those that have no question, and what the search finds obeys the request.
+// exactly those that have no question, what the search finds obeys the request, and it lists
+// every question there is. With and without whole steps.
 TEST(QuestionSearch, AgreesWithTryingEveryCandidate) {
     const std::vector<std::vector<std::string>> operatorSets = {
         {"+"},           {"-"},
@@ -106,19 +78,26 @@ TEST(QuestionSearch, AgreesWithTryingEveryCandidate) {
                     if (brackets == 2 && CheckRequest(r) == RequestProblem::BracketOperators) {
                         continue;
                     }
-                    const std::optional<std::int64_t> smallest = smallestWholeAnswer(r);
-                    for (int limit : {1, 2, 3, 5, 10, 30}) {
-                        r.answerLimit = limit;
-                        SCOPED_TRACE(std::to_string(n) + " operands, numbers to " +
-                                     std::to_string(numbers) + ", answers below " +
-                                     std::to_string(limit) + ", brackets " +
-                                     std::to_string(brackets) + ", operators " + joined(ops));
-                        const bool exists = smallest && *smallest < limit;
-                        std::optional<Question> found;
-                        if (CheckRequest(r) == RequestProblem::None) found = searchVerdict(r);
-                        EXPECT_EQ(found.has_value(), exists);
-                        if (found) reading::expectObeys(*found, r);
-                        ++(exists ? served : refused);
+                    const reading::WholeValues values = reading::wholeValues(r);
+                    for (const bool steps : {false, true}) {
+                        r.wholeSteps = steps;
+                        for (int limit : {1, 2, 3, 5, 10, 30}) {
+                            r.answerLimit = limit;
+                            SCOPED_TRACE(std::to_string(n) + " operands, numbers to " +
+                                         std::to_string(numbers) + ", answers below " +
+                                         std::to_string(limit) + ", brackets " +
+                                         std::to_string(brackets) + ", operators " + joined(ops) +
+                                         (steps ? ", whole steps" : ""));
+                            const std::size_t exist = values.below(limit, steps);
+                            std::optional<Question> found;
+                            if (CheckRequest(r) == RequestProblem::None) found = searchVerdict(r);
+                            EXPECT_EQ(found.has_value(), exist > 0);
+                            if (found) reading::expectObeys(*found, r);
+                            if (limit == 3 || limit == 30) {
+                                EXPECT_EQ(listed(r), exist);
+                            }
+                            ++(exist > 0 ? served : refused);
+                        }
                     }
                 }
             }
