@@ -52,7 +52,7 @@ struct ControlDesign {
 };
 
 // Design rectangles relative to the parent; tab children relative to the tab control itself.
-constexpr std::array<ControlDesign, 36> kControls{{
+constexpr std::array<ControlDesign, 38> kControls{{
     {"高级选择夹1", Kind::Tab, nullptr, 8, 8, 352, 688, "四则运算"},
     {"高级表格1", Kind::Grid, nullptr, 368, 0, TableModel::kDesignControlWidth,
      TableModel::kDesignControlHeight, ""},
@@ -76,6 +76,8 @@ constexpr std::array<ControlDesign, 36> kControls{{
     {"分组框5", Kind::Group, "高级选择夹1", 8, 288, 336, 152, "附加设置"},
     {"选择框_括号题型混合出题", Kind::Check, "分组框5", 8, 24, 104, 24, "包含()混合出题"},
     {"选择框_括号题型单一出题", Kind::Check, "分组框5", 8, 48, 104, 24, "包含()单一出题"},
+    {"选择框_每步整数", Kind::Check, "分组框5", 8, 72, 144, 24, "每步不出负数和小数"},
+    {"选择框_题目不重复", Kind::Check, "分组框5", 160, 72, 96, 24, "题目不重复"},
     {"分组框6", Kind::Group, "高级选择夹1", 8, 448, 336, 112, "表格样式设置"},
     {"标签5", Kind::Label, "分组框6", 8, 24, 48, 24, "设置行高"},
     {"组合框_设置行高", Kind::Combo, "分组框6", 64, 24, 48, 20, ""},
@@ -93,7 +95,7 @@ constexpr std::array<ControlDesign, 36> kControls{{
 }};
 
 // The window's control order: the order in which the controls of one kind are visited.
-constexpr std::array<const char*, 36> kControlOrder{"编辑框_自定义字号",
+constexpr std::array<const char*, 38> kControlOrder{"编辑框_自定义字号",
                                                     "选择框_自定义字号",
                                                     "选择框_左对齐",
                                                     "选择框_显示表格线",
@@ -104,6 +106,8 @@ constexpr std::array<const char*, 36> kControlOrder{"编辑框_自定义字号",
                                                     "打印机1",
                                                     "按钮_出题",
                                                     "分组框5",
+                                                    "选择框_题目不重复",
+                                                    "选择框_每步整数",
                                                     "选择框_括号题型单一出题",
                                                     "选择框_括号题型混合出题",
                                                     "组合框_打印机",
@@ -131,7 +135,7 @@ constexpr std::array<const char*, 36> kControlOrder{"编辑框_自定义字号",
                                                     "高级表格1"};
 
 // Keyboard focus moves top to bottom, following the control table.
-constexpr std::array<const char*, 21> kTabOrder{"组合框_n元运算",
+constexpr std::array<const char*, 23> kTabOrder{"组合框_n元运算",
                                                 "选择框_加",
                                                 "选择框_减",
                                                 "选择框_乘",
@@ -142,6 +146,8 @@ constexpr std::array<const char*, 21> kTabOrder{"组合框_n元运算",
                                                 "选择框_显示答案",
                                                 "选择框_括号题型混合出题",
                                                 "选择框_括号题型单一出题",
+                                                "选择框_每步整数",
+                                                "选择框_题目不重复",
                                                 "组合框_设置行高",
                                                 "选择框_显示表格线",
                                                 "选择框_左对齐",

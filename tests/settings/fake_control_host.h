@@ -28,6 +28,8 @@ public:
         host.AddCheckBox("选择框_显示表格线", false);
         host.AddOther("标签5");
         host.AddComboBox("组合框_设置行高", {"30", "31", "32", "33", "34", "35", "36"}, 4);
+        host.AddCheckBox("选择框_题目不重复", false);
+        host.AddCheckBox("选择框_每步整数", false);
         host.AddCheckBox("选择框_括号题型单一出题", false);
         host.AddCheckBox("选择框_括号题型混合出题", false);
         host.AddComboBox("组合框_打印机", {}, -1);

@@ -17,8 +17,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "common/message_box.h"
+#include "common/text.h"
+#include "generation/exact_value.h"
 #include "generation/random.h"
 #include "generation/sheet_layout.h"
 #include "output/printer_spooler.h"
@@ -98,9 +101,9 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
     EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(m_window->windowIcon().isNull());
     for (const char* name : {"选择框_加", "选择框_减"}) EXPECT_TRUE(m_window->IsChecked(name));
-    for (const char* name :
-         {"选择框_乘", "选择框_除", "选择框_显示答案", "选择框_括号题型混合出题",
-          "选择框_括号题型单一出题", "选择框_显示表格线", "选择框_左对齐", "选择框_自定义字号"}) {
+    for (const char* name : {"选择框_乘", "选择框_除", "选择框_显示答案", "选择框_括号题型混合出题",
+                             "选择框_括号题型单一出题", "选择框_每步整数", "选择框_题目不重复",
+                             "选择框_显示表格线", "选择框_左对齐", "选择框_自定义字号"}) {
         EXPECT_FALSE(m_window->IsChecked(name)) << name;
     }
     EXPECT_EQ(text("组合框_n元运算"), "4");
@@ -151,10 +154,10 @@ TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
 
 TEST_F(MainWindowTest, ControlsOfAKindComeInTheWindowsOrder) {
     EXPECT_EQ(m_window->ControlsOfKind("选择框"),
-              (std::vector<std::string>{"选择框_自定义字号", "选择框_左对齐", "选择框_显示表格线",
-                                        "选择框_括号题型单一出题", "选择框_括号题型混合出题",
-                                        "选择框_显示答案", "选择框_除", "选择框_乘", "选择框_减",
-                                        "选择框_加"}));
+              (std::vector<std::string>{
+                  "选择框_自定义字号", "选择框_左对齐", "选择框_显示表格线", "选择框_题目不重复",
+                  "选择框_每步整数", "选择框_括号题型单一出题", "选择框_括号题型混合出题",
+                  "选择框_显示答案", "选择框_除", "选择框_乘", "选择框_减", "选择框_加"}));
     EXPECT_EQ(
         m_window->ControlsOfKind("编辑框"),
         (std::vector<std::string>{"编辑框_自定义字号", "编辑框_答案范围", "编辑框_数字范围"}));
@@ -283,6 +286,43 @@ TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The two choices beyond the plain sheet, ticked in the window: every question on the sheet
+// keeps each rule; both are kept in the settings file, and a file from before them restores
+// both unticked.
+TEST_F(MainWindowTest, WholeStepsAndNoRepeatsHoldOnTheSheetAndAreKept) {
+    m_window->show();
+    m_window->SetChecked("选择框_乘", true);
+    m_window->SetChecked("选择框_除", true);
+    QTest::mouseClick(find<QCheckBox>("选择框_每步整数"), Qt::LeftButton);
+    QTest::mouseClick(find<QCheckBox>("选择框_题目不重复"), Qt::LeftButton);
+    QTest::mouseClick(find<QPushButton>("按钮_出题"), Qt::LeftButton);
+    std::set<std::string> questions;
+    for (int column = 1; column <= 5; ++column) {
+        for (int row = 1; row <= 20; ++row) {
+            std::string q = m_window->table().GetCellText(row, column);
+            q = ReplaceAll(ReplaceAll(ReplaceAll(q, "×", "*"), "÷", "/"), "=", "");
+            EXPECT_TRUE(WorkOut(q).wholeSteps) << q;
+            questions.insert(q);
+        }
+    }
+    EXPECT_EQ(questions.size(), 100u);
+    m_window->close();
+    const std::string saved = GbkToUtf8(readFile(m_folder / "data" / "config.abc"));
+    EXPECT_NE(saved.find("\r\n选择框_每步整数=真\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\n选择框_题目不重复=真\r\n"), std::string::npos) << saved;
+
+    std::ofstream(m_folder / "data" / "config.abc", std::ios::binary)
+        << Utf8ToGbk("[选择框]\r\n选择框_乘=真\r\n");
+    MainWindowServices services;
+    services.messages = &m_messages;
+    services.spooler = &m_spooler;
+    services.programFolder = m_folder.string();
+    m_window = std::make_unique<MainWindow>(services);
+    EXPECT_TRUE(m_window->IsChecked("选择框_乘"));
+    EXPECT_FALSE(m_window->IsChecked("选择框_每步整数"));
+    EXPECT_FALSE(m_window->IsChecked("选择框_题目不重复"));
 }
 
 TEST_F(MainWindowTest, EnterDoesNothingAndEscapeClosesFromEveryKindOfControl) {
