@@ -43,9 +43,8 @@ struct WorkedValue {
 };
 WorkedValue WorkOut(std::string_view expression);
 
-// Whether `answer`, the evaluator's text for `expression` that has passed the text rule, is
-// exactly its value, a whole number from 0 to below `answerLimit`, with whole steps where
-// `wholeSteps` asks for them.
+// Whether `answer`, the evaluator's text for `expression` that has passed the text rule for
+// `answerLimit`, is exactly its value, with whole steps where `wholeSteps` asks for them.
 bool IsExactAnswer(std::string_view expression, std::string_view answer, std::int32_t answerLimit,
                    bool wholeSteps);
 
