@@ -1,7 +1,6 @@
 #include "generation/question_search.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <set>
 
@@ -12,63 +11,11 @@ namespace suantiji {
 
 namespace {
 
-bool isProduct(char op) { return op == '*' || op == '/'; }
-bool isSum(char op) { return op == '+' || op == '-'; }
-
-// The first operator at or after `from` that is a "*" or "/" directly followed by a "+" or
-// "-": where the pattern's next match starts, since every operand is digits.
-int findPair(const CandidateShape& shape, int from) {
-    for (int i = from; i + 2 < shape.operands; ++i) {
-        if (isProduct(shape.ops[static_cast<std::size_t>(i)]) &&
-            isSum(shape.ops[static_cast<std::size_t>(i) + 1])) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 // Work given to a shape's first search; each time it runs out, the next one gets twice as
 // much, so every shape is searched to its end in the long run.
-constexpr std::uint64_t kFirstWork = 256;
+constexpr std::uint64_t kFirstWork = 4096;
 
 }  // namespace
-
-bool PlacePairs(CandidateShape& shape, bool mixedBrackets, bool bracketsOnly) {
-    shape.firstPair = shape.secondPair = -1;
-    if (!mixedBrackets && !bracketsOnly) return true;
-    const int first = findPair(shape, 0);
-    if (first < 0) return !bracketsOnly;
-    shape.firstPair = first + 1;
-    // With both options the pattern runs again over the bracketed text and finds its next
-    // match past the first one.
-    if (mixedBrackets && bracketsOnly) {
-        const int second = findPair(shape, first + 3);
-        if (second >= 0) shape.secondPair = second + 1;
-    }
-    return true;
-}
-
-std::string FlatText(const CandidateShape& shape, const std::int32_t* numbers) {
-    char buffer[128];
-    char* p = buffer;
-    for (int i = 0; i < shape.operands; ++i) {
-        p = std::to_chars(p, buffer + sizeof buffer, numbers[i]).ptr;
-        if (i + 1 < shape.operands) *p++ = shape.ops[static_cast<std::size_t>(i)];
-    }
-    return std::string(buffer, p);
-}
-
-std::string BracketedText(const CandidateShape& shape, const std::int32_t* numbers) {
-    char buffer[128];
-    char* p = buffer;
-    for (int i = 0; i < shape.operands; ++i) {
-        if (shape.opens(i)) *p++ = '(';
-        p = std::to_chars(p, buffer + sizeof buffer, numbers[i]).ptr;
-        if (i > 0 && shape.opens(i - 1)) *p++ = ')';
-        if (i + 1 < shape.operands) *p++ = shape.ops[static_cast<std::size_t>(i)];
-    }
-    return std::string(buffer, p);
-}
 
 std::uint64_t SearchRandom::Next() {
     m_state += 0x9e3779b97f4a7c15ULL;
@@ -132,12 +79,12 @@ QuestionSearch::Result QuestionSearch::search(std::uint32_t index, std::uint64_t
                                               std::int32_t scale, bool guided,
                                               CandidateShape& shape, std::int32_t* numbers) {
     shape = shapeAt(index);
-    ShapeSolver solver(shape, limits(), m_random, &m_stop);
+    ShapeSolver solver(shape, limits(), guided, m_random, &m_stop);
     const ShapeSolver::Visit take = [&](const std::int32_t* found) {
         std::copy(found, found + shape.operands, numbers);
         return false;
     };
-    const ShapeSolver::End end = solver.Run(nodes, scale, guided, take);
+    const ShapeSolver::End end = solver.Run(nodes, scale, take);
     nodes = solver.WorkLeft();
     switch (end) {
         case ShapeSolver::End::Stopped:
@@ -169,11 +116,15 @@ QuestionSearch::Result QuestionSearch::Prove(CandidateShape& shape, std::int32_t
     return result;
 }
 
+QuestionSearch::Result QuestionSearch::Seek(CandidateShape& shape, std::int32_t* numbers) {
+    return ++m_seekTurn % 4 == 0 ? Sample(kSampleWork, shape, numbers) : Prove(shape, numbers);
+}
+
 QuestionSearch::Result QuestionSearch::ForEach(std::uint64_t nodes, const Visitor& visit) {
     std::sort(m_live.begin(), m_live.end());
     for (std::size_t slot = 0; slot < m_live.size();) {
         const CandidateShape shape = shapeAt(m_live[slot]);
-        ShapeSolver solver(shape, limits(), m_random, &m_stop);
+        ShapeSolver solver(shape, limits(), false, m_random, &m_stop);
         bool any = false;
         // The worked-out operand is in no order with the others, so two found questions can
         // share some of their orders.
@@ -186,7 +137,7 @@ QuestionSearch::Result QuestionSearch::ForEach(std::uint64_t nodes, const Visito
                 return !seen.insert(key).second || visit(shape, numbers);
             });
         };
-        const ShapeSolver::End end = solver.Run(nodes, m_largest, false, each);
+        const ShapeSolver::End end = solver.Run(nodes, m_largest, each);
         nodes = solver.WorkLeft();
         if (end != ShapeSolver::End::Exhausted) return Result::OutOfWork;
         if (!any) {

@@ -1,38 +1,20 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "generation/candidate.h"
 #include "generation/generation_request.h"
 
 namespace suantiji {
 
 struct SolverLimits;
 
-// A candidate's form: its operators from left to right and the operands that the bracket step
-// puts "(" before. The bracket pattern looks only at operators, since every operand is digits,
-// so the operators alone decide where the pairs go.
-struct CandidateShape {
-    int operands = 0;
-    std::array<char, 8> ops{};
-    int firstPair = -1;  // the operand after the first "(", or -1
-    int secondPair = -1;
-
-    bool opens(int operand) const { return operand == firstPair || operand == secondPair; }
-};
-
-// Fills in the pairs the bracket step gives these operators under the two options. False when
-// bracketsOnly would throw such a candidate away (it has no place for a pair).
-bool PlacePairs(CandidateShape& shape, bool mixedBrackets, bool bracketsOnly);
-
-// The candidate's text before the bracket step: the numbers joined by the operators.
-std::string FlatText(const CandidateShape& shape, const std::int32_t* numbers);
-
-// The candidate's text after the bracket step.
-std::string BracketedText(const CandidateShape& shape, const std::int32_t* numbers);
+// Work for one sampling search: enough for most finds, small enough that a barren start is
+// soon left for another.
+inline constexpr std::uint64_t kSampleWork = 1024;
 
 // A small fast generator for the search's own choices, seeded once per run.
 class SearchRandom {
@@ -74,6 +56,10 @@ public:
     // find is retired. Enough turns retire every shape of a request that admits no question.
     Result Prove(CandidateShape& shape, std::int32_t* numbers);
 
+    // One turn of the search for a first question: three in four go to the proof, which finds
+    // questions too, the fourth to a sample, which finds hard ones sooner.
+    Result Seek(CandidateShape& shape, std::int32_t* numbers);
+
     // Every question of every live shape, in shape order, until `visit` returns false or the
     // work runs out; OutOfWork then, NoneLeft when all were visited.
     using Visitor = std::function<bool(const CandidateShape&, const std::int32_t*)>;
@@ -98,6 +84,7 @@ private:
     std::vector<std::uint32_t> m_tries;       // per shape: sampling searches
     std::vector<std::uint32_t> m_finds;       // per shape: those that found a question
     std::function<bool()> m_stop;
+    std::uint32_t m_seekTurn = 0;
     std::size_t m_proofCursor = 0;  // the live shape whose turn it is
     std::uint64_t m_proofWork;      // each shape's work in this round
 };

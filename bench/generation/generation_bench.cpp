@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "generation/candidate.h"
 #include "generation/question_generator.h"
 
 namespace suantiji {
