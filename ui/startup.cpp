@@ -1,5 +1,6 @@
 #include "ui/startup.h"
 
+#include "common/file_replace.h"
 #include "common/program_folder.h"
 #include "output/printer_choice.h"
 #include "settings/control_states.h"
@@ -10,7 +11,9 @@ namespace suantiji {
 void OnMainWindowCreated(MainWindow& window, PrinterSpooler& spooler) {
     const std::string dataFolder = window.programFolder() + "/data";
     if (!IsFolder(dataFolder)) MakeFolder(dataFolder);
-    RestoreControlStates(window, SettingsFilePath(window.programFolder()));
+    const std::string settings = SettingsFilePath(window.programFolder());
+    RemoveStaleTemporaries(settings);
+    RestoreControlStates(window, settings);
     FillPrinterList(window, spooler);
 }
 
