@@ -183,4 +183,28 @@ void RemoveStaleTemporaries(const std::string& path) {
     }
 }
 
+std::string WriteErrorText(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return "磁盘空间不足";
+        case EROFS:
+            return "磁盘是只读的";
+        case EACCES:
+        case EPERM:
+            return "没有写入的权限，文件或文件夹是只读的";
+        case ENAMETOOLONG:
+            return "文件名太长";
+        case ENOENT:
+        case ENOTDIR:
+            return "文件夹不存在";
+        case EISDIR:
+            return "已有同名的文件夹";
+        case EINVAL:
+            return "同名的不是普通文件";
+        default:
+            return "写入时出错（错误代码 " + std::to_string(error) + "）";
+    }
+}
+
 }  // namespace suantiji

@@ -26,4 +26,7 @@ int ReplaceFile(const std::string& path, std::string_view bytes,
 // versions left ("config.abc.XXXXXX") once they are a minute old.
 void RemoveStaleTemporaries(const std::string& path);
 
+// Why a file could not be written, in plain Chinese, for a message to the user.
+std::string WriteErrorText(int error);
+
 }  // namespace suantiji

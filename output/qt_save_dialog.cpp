@@ -1,8 +1,6 @@
 #include "output/qt_save_dialog.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace suantiji {
@@ -21,15 +19,6 @@ PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& o
     setNameFilters(filters);
     setDirectory(QString::fromStdString(options.folder));
     selectFile(QString::fromStdString(options.proposedName));
-}
-
-void PictureFileDialog::accept() {
-    const QString chosen = selectedFiles().value(0);
-    if (!chosen.isEmpty()) {
-        const QFileInfo info(chosen);
-        if (!info.isDir() && !info.absoluteDir().exists()) return;
-    }
-    QFileDialog::accept();
 }
 
 QtSaveFileDialog::QtSaveFileDialog(QWidget* parent) : m_parent(parent) {}

@@ -428,7 +428,8 @@ bool MainWindow::PrintSheet() {
 
 void MainWindow::SaveSheetPicture() {
     suantiji::SaveSheetPicture(m_tableWidget, m_programFolder, m_sheetMaker->SheetTimestamp(),
-                               *m_owned->services.saveDialog, *m_owned->services.opener);
+                               *m_owned->services.saveDialog, *m_owned->services.opener,
+                               *m_owned->services.messages);
 }
 
 void MainWindow::ApplyPrinterChoice() {
