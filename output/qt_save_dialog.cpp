@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "output/qt_path.h"
+
 namespace suantiji {
 
 PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& options)
@@ -17,8 +19,8 @@ PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& o
     QStringList filters;
     for (const std::string& filter : options.filters) filters << QString::fromStdString(filter);
     setNameFilters(filters);
-    setDirectory(QString::fromStdString(options.folder));
-    selectFile(QString::fromStdString(options.proposedName));
+    setDirectory(QtPath(options.folder));
+    selectFile(QtPath(options.proposedName));
 }
 
 QtSaveFileDialog::QtSaveFileDialog(QWidget* parent) : m_parent(parent) {}
@@ -28,11 +30,11 @@ std::optional<std::string> QtSaveFileDialog::Show(const SaveDialogOptions& optio
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toStdString();
+    return BytePath(chosen);
 }
 
 void DesktopFileOpener::Open(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QtPath(path)));
 }
 
 }  // namespace suantiji

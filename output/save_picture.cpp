@@ -12,6 +12,7 @@
 #include "common/program_folder.h"
 #include "output/bmp_encoder.h"
 #include "output/print_sheet.h"
+#include "output/qt_path.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
 #include "output/window_capture.h"
@@ -71,6 +72,14 @@ int WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& b
     return ReplaceFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
+std::string PictureFolder(const std::string& programFolder) {
+    // A folder Qt cannot name would have the dialog open somewhere unrelated.
+    const std::string folder = RecordsFolder(programFolder);
+    if (QtCanName(folder)) return folder;
+    const std::string perUser = PerUserFolder();
+    return perUser.empty() ? folder : RecordsFolder(perUser);
+}
+
 std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, QImage capture,
                                              const TableModel& sheet) {
     switch (kind) {
@@ -87,7 +96,7 @@ std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, QImage capture,
 void SaveSheetPicture(TableWidget* table, const std::string& programFolder,
                       const std::string& sheetTimestamp, SaveFileDialog& dialog, FileOpener& opener,
                       MessageBox& messages) {
-    const std::string folder = RecordsFolder(programFolder);
+    const std::string folder = PictureFolder(programFolder);
     if (!IsFolder(folder)) MakeFolder(folder);
 
     // Both taken before the dialog exists, so no kind of file shows the dialog over the sheet

@@ -19,6 +19,10 @@ class TableWidget;
 // (see ReplaceFile). 0, or the errno value that says why the picture was not written.
 int WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
+// The folder the save dialog starts in: the records folder, or, when Qt cannot name that
+// folder (see SaveSheetPicture), the one in the per-user folder.
+std::string PictureFolder(const std::string& programFolder);
+
 // The file of one kind. The BMP and the PNG hold exactly the captured pixels; the PDF is one A4
 // landscape page on which the printing routine draws the sheet, text as text. Empty bytes when
 // the file cannot be made. Hand the capture over (move it) to spare a copy of its pixels.

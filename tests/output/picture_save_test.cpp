@@ -289,6 +289,20 @@ TEST_F(SavePictureTest, NameTheRealDialogTakesButCannotBeWrittenBringsTheMessage
     EXPECT_TRUE(m_opener.opened.empty());
 }
 
+// Qt cannot name a folder whose path is not UTF-8, such as one unpacked from a GBK-named archive:
+// such a program's pictures go to the records folder of the per-user folder.
+TEST_F(SavePictureTest, ProgramFolderQtCannotNameKeepsPicturesInThePerUserFolder) {
+    const std::string gbkFolder = programFolder() + "/\xb3\xf6\xcc\xe2";
+    fs::create_directory(gbkFolder);
+    const std::string xdg = programFolder() + "/xdg";
+    ::setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    SaveSheetPicture(&m_sheet, gbkFolder, "", m_dialog, m_opener, m_messages);
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(m_dialog.shown.size(), 1u);
+    EXPECT_EQ(m_dialog.shown[0].folder, xdg + "/suantiji/出题记录");
+    EXPECT_TRUE(fs::is_directory(m_dialog.shown[0].folder));
+}
+
 TEST_F(SavePictureTest, ConfirmedOverwriteReplacesTheWholeFile) {
     const std::string target = programFolder() + "/old.bmp";
     std::ofstream(target) << std::string(5'000'000, 'x');
