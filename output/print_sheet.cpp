@@ -1,5 +1,6 @@
 #include "output/print_sheet.h"
 
+#include <cups/cups.h>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -41,7 +42,7 @@ void ClearPrintLayout(TableModel& model) {
     for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 0);
 }
 
-bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
+PrintOutcome PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
     ClearPrintLayout(model);
 
     QPrinter printer(QPrinter::HighResolution);
@@ -52,16 +53,19 @@ bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
     if (defaultPrinter.isNull()) {
-        if (!askForPrinter || !askForPrinter(printer)) return false;
+        if (!askForPrinter || !askForPrinter(printer)) return PrintOutcome::Cancelled;
     }
-    if (!printer.isValid()) return false;
+    if (!printer.isValid()) return PrintOutcome::NotPrinted;
 
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
+    if (!painter.begin(&printer)) return PrintOutcome::NotPrinted;
     const bool complete = PrintTable(model, painter, printer);
-    // Ending the painter ends the document, also after a page the printer refused.
+    // Ending the painter ends the document and hands it to CUPS, also after a page the printer
+    // refused. Qt does not say whether CUPS took it; cupsLastError, kept per thread, does.
     const bool ended = painter.end();
-    return complete && ended;
+    const bool refused = printer.outputFormat() == QPrinter::NativeFormat &&
+                         cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE;
+    return complete && ended && !refused ? PrintOutcome::Printed : PrintOutcome::NotPrinted;
 }
 
 }  // namespace suantiji

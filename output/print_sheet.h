@@ -13,6 +13,13 @@ namespace suantiji {
 // The job name every printed sheet carries.
 inline constexpr const char* kPrintJobName = "未命名打印作业";
 
+// How a print ended.
+enum class PrintOutcome {
+    Printed,     // the print system took the job
+    Cancelled,   // no printer was chosen
+    NotPrinted,  // the job could not be made, or the print system refused it
+};
+
 // Lets the user pick a printer for the job; false when the user cancels.
 using AskForPrinter = std::function<bool(QPrinter& printer)>;
 
@@ -28,7 +35,7 @@ void ClearPrintLayout(TableModel& model);
 
 // Prints the table on the system's default printer, A4 landscape with the printer's other
 // defaults, without a dialog. Only when there is no default printer is the user asked; a
-// cancelled choice prints nothing. Zeroes the print layout first. True when a job was sent.
-bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter = ShowPrintDialog);
+// cancelled choice prints nothing. Zeroes the print layout first.
+PrintOutcome PrintSheet(TableModel& model, const AskForPrinter& askForPrinter = ShowPrintDialog);
 
 }  // namespace suantiji

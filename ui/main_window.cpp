@@ -423,7 +423,7 @@ bool MainWindow::GenerateSheet() {
 }
 
 bool MainWindow::PrintSheet() {
-    return suantiji::PrintSheet(*m_table, m_owned->services.askForPrinter);
+    return suantiji::PrintSheet(*m_table, m_owned->services.askForPrinter) == PrintOutcome::Printed;
 }
 
 void MainWindow::SaveSheetPicture() {
