@@ -1,4 +1,5 @@
 // Prints generated questions for a request given as options, one "expression=answer" a line.
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -100,6 +101,10 @@ int main(int argc, char** argv) {
         out += q.answer;
         out += '\n';
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    // A full disk or a closed pipe must not pass for an empty list.
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "questions: cannot write the questions: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
 }

@@ -4,6 +4,9 @@
 
 namespace suantiji {
 
+// Every message box the program shows carries this caption.
+inline constexpr const char* kMessageCaption = "信息：";
+
 enum class MessageIcon { Information, Warning, Error };
 
 // The one way the program speaks to the user: a modal message box with an OK button.

@@ -17,6 +17,24 @@ std::string ExecutableFolder() {
     return exe.parent_path().string();
 }
 
+std::string PerUserFolder(const char* xdgDataHome, const char* home) {
+    fs::path base;
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
+        base = xdgDataHome;
+    } else if (home != nullptr && home[0] != '\0') {
+        base = fs::path(home) / ".local" / "share";
+    } else {
+        return {};
+    }
+    const fs::path folder = base / "suantiji";
+    MakeFolderPath(folder.string());
+    return folder.string();
+}
+
+std::string PerUserFolder() {
+    return PerUserFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
 std::string ProgramFolderFor(const std::string& executableFolder, const char* xdgDataHome,
                              const char* home) {
     // A packaged copy under /usr never keeps data beside itself, even when root can write there:
@@ -26,17 +44,8 @@ std::string ProgramFolderFor(const std::string& executableFolder, const char* xd
         access(executableFolder.c_str(), W_OK | X_OK) == 0) {
         return executableFolder;
     }
-    fs::path base;
-    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
-        base = xdgDataHome;
-    } else if (home != nullptr && home[0] != '\0') {
-        base = fs::path(home) / ".local" / "share";
-    } else {
-        return executableFolder;
-    }
-    const fs::path folder = base / "suantiji";
-    MakeFolderPath(folder.string());
-    return folder.string();
+    const std::string perUser = PerUserFolder(xdgDataHome, home);
+    return perUser.empty() ? executableFolder : perUser;
 }
 
 std::string ProgramFolder() {

@@ -14,6 +14,11 @@ std::string ExecutableFolder();
 // /usr/bin; so a folder under /usr always takes the per-user folder.
 std::string ProgramFolder();
 
+// The per-user folder `$XDG_DATA_HOME/suantiji` (`~/.local/share/suantiji` without it), created
+// when missing; empty when the environment names neither.
+std::string PerUserFolder(const char* xdgDataHome, const char* home);
+std::string PerUserFolder();
+
 // The same rule for a given executable folder and environment; the seam the tests use.
 std::string ProgramFolderFor(const std::string& executableFolder, const char* xdgDataHome,
                              const char* home);

@@ -21,7 +21,6 @@ constexpr int kAnswerOffset = 6;
 constexpr int kHeaderRowHeight = 50;
 constexpr int kLastColumn = 12;
 constexpr const char* kQuestionFace = "黑体";
-constexpr const char* kMessageCaption = "信息：";
 
 int defaultFontHeight(int operandCount) {
     if (operandCount <= 4) return 13;

@@ -1,5 +1,6 @@
 #include "output/print_sheet.h"
 
+#include <cups/cups.h>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -41,27 +42,44 @@ void ClearPrintLayout(TableModel& model) {
     for (int which = 1; which <= 7; ++which) model.SetPrintLayout(which, 0);
 }
 
-bool PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
-    ClearPrintLayout(model);
-
-    QPrinter printer(QPrinter::HighResolution);
+SheetJob SetUpSheetJob() {
+    SheetJob job;
+    // Made here, since making a printer already asks CUPS for the default.
+    job.printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *job.printer;
     printer.setDocName(QString::fromUtf8(kPrintJobName));
     printer.setFullPage(false);
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    if (!defaultPrinter.isNull()) printer.setPrinterName(defaultPrinter.printerName());
+    job.onDefaultPrinter = !defaultPrinter.isNull();
+    if (job.onDefaultPrinter) printer.setPrinterName(defaultPrinter.printerName());
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
-    if (defaultPrinter.isNull()) {
-        if (!askForPrinter || !askForPrinter(printer)) return false;
-    }
-    if (!printer.isValid()) return false;
+    return job;
+}
 
+PrintOutcome PrintSheetJob(QPrinter& printer, const TableModel& model,
+                           const std::atomic<bool>* giveUp) {
+    // The user has been told that nothing was printed: keep it so.
+    if (giveUp != nullptr && *giveUp) return PrintOutcome::Cancelled;
+    if (!printer.isValid()) return PrintOutcome::NotPrinted;
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
+    if (!painter.begin(&printer)) return PrintOutcome::NotPrinted;
     const bool complete = PrintTable(model, painter, printer);
-    // Ending the painter ends the document, also after a page the printer refused.
+    // Ending the painter ends the document and hands it to CUPS, also after a page the printer
+    // refused. Qt does not say whether CUPS took it; cupsLastError, kept per thread, does.
     const bool ended = painter.end();
-    return complete && ended;
+    const bool refused = printer.outputFormat() == QPrinter::NativeFormat &&
+                         cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE;
+    return complete && ended && !refused ? PrintOutcome::Printed : PrintOutcome::NotPrinted;
+}
+
+PrintOutcome PrintSheet(TableModel& model, const AskForPrinter& askForPrinter) {
+    ClearPrintLayout(model);
+    const SheetJob job = SetUpSheetJob();
+    if (!job.onDefaultPrinter && (!askForPrinter || !askForPrinter(*job.printer))) {
+        return PrintOutcome::Cancelled;
+    }
+    return PrintSheetJob(*job.printer, model);
 }
 
 }  // namespace suantiji

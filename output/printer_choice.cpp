@@ -1,8 +1,5 @@
 #include "output/printer_choice.h"
 
-#include <string>
-#include <vector>
-
 namespace suantiji {
 
 namespace {
@@ -15,30 +12,50 @@ bool IsDefault(const std::string& printer, const std::string& defaultName) {
 
 }  // namespace
 
-void FillPrinterList(ControlHost& host, PrinterSpooler& spooler) {
-    const std::vector<std::string> printers = spooler.ListPrinters();
+PrinterList ReadPrinterList(PrinterSpooler& spooler) {
+    PrinterList list;
+    list.printers = spooler.ListPrinters();
+    list.defaultName = spooler.DefaultPrinterName();
+    return list;
+}
+
+void FillPrinterList(ControlHost& host, const PrinterList& list) {
     const int first = host.ItemCount(kPrinterComboName);
-    for (const std::string& name : printers) host.AppendItem(kPrinterComboName, name, 0);
+    for (const std::string& name : list.printers) host.AppendItem(kPrinterComboName, name, 0);
     const int end = host.ItemCount(kPrinterComboName);
 
-    const std::string defaultName = spooler.DefaultPrinterName();
-    if (defaultName.empty()) return;
+    if (list.defaultName.empty()) return;
     for (int i = first; i < end; ++i) {
-        if (IsDefault(host.ItemText(kPrinterComboName, i), defaultName)) {
+        if (IsDefault(host.ItemText(kPrinterComboName, i), list.defaultName)) {
             host.SetCurrentIndex(kPrinterComboName, i);
         }
     }
 }
 
-void ApplyPrinterChoice(ControlHost& host, PrinterSpooler& spooler, MessageBox& messages) {
-    const std::string name = host.ItemText(kPrinterComboName, host.CurrentIndex(kPrinterComboName));
+void FillPrinterList(ControlHost& host, PrinterSpooler& spooler) {
+    FillPrinterList(host, ReadPrinterList(spooler));
+}
+
+std::string ChosenPrinter(const ControlHost& host) {
+    return host.ItemText(kPrinterComboName, host.CurrentIndex(kPrinterComboName));
+}
+
+bool MakeDefaultPrinter(PrinterSpooler& spooler, const std::string& name) {
     // A change the system accepted may still not be the default that counts: PRINTER and LPDEST
     // outrank the user's choice. Success is what the system now names as the default.
-    if (spooler.ChangeDefaultPrinter(name) && IsDefault(name, spooler.DefaultPrinterName())) {
-        messages.Show("信息：", "默认打印机设置成功！", MessageIcon::Information);
+    return spooler.ChangeDefaultPrinter(name) && IsDefault(name, spooler.DefaultPrinterName());
+}
+
+void TellPrinterChoice(MessageBox& messages, bool madeDefault) {
+    if (madeDefault) {
+        messages.Show(kMessageCaption, "默认打印机设置成功！", MessageIcon::Information);
     } else {
-        messages.Show("信息：", "默认打印机设置失败！", MessageIcon::Error);
+        messages.Show(kMessageCaption, "默认打印机设置失败！", MessageIcon::Error);
     }
+}
+
+void ApplyPrinterChoice(ControlHost& host, PrinterSpooler& spooler, MessageBox& messages) {
+    TellPrinterChoice(messages, MakeDefaultPrinter(spooler, ChosenPrinter(host)));
 }
 
 }  // namespace suantiji

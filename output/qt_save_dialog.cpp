@@ -1,9 +1,9 @@
 #include "output/qt_save_dialog.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QUrl>
+
+#include "output/qt_path.h"
 
 namespace suantiji {
 
@@ -19,17 +19,8 @@ PictureFileDialog::PictureFileDialog(QWidget* parent, const SaveDialogOptions& o
     QStringList filters;
     for (const std::string& filter : options.filters) filters << QString::fromStdString(filter);
     setNameFilters(filters);
-    setDirectory(QString::fromStdString(options.folder));
-    selectFile(QString::fromStdString(options.proposedName));
-}
-
-void PictureFileDialog::accept() {
-    const QString chosen = selectedFiles().value(0);
-    if (!chosen.isEmpty()) {
-        const QFileInfo info(chosen);
-        if (!info.isDir() && !info.absoluteDir().exists()) return;
-    }
-    QFileDialog::accept();
+    setDirectory(QtPath(options.folder));
+    selectFile(QtPath(options.proposedName));
 }
 
 QtSaveFileDialog::QtSaveFileDialog(QWidget* parent) : m_parent(parent) {}
@@ -39,11 +30,11 @@ std::optional<std::string> QtSaveFileDialog::Show(const SaveDialogOptions& optio
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toStdString();
+    return BytePath(chosen);
 }
 
 void DesktopFileOpener::Open(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QtPath(path)));
 }
 
 }  // namespace suantiji

@@ -7,7 +7,7 @@
 namespace suantiji {
 
 // A Qt file dialog (not the desktop's own, so it behaves alike everywhere): save mode, no
-// default extension, asks before overwriting, accepts only names in an existing folder.
+// default extension, asks before overwriting.
 class QtSaveFileDialog : public SaveFileDialog {
 public:
     explicit QtSaveFileDialog(QWidget* parent = nullptr);
@@ -17,12 +17,11 @@ private:
     QWidget* m_parent;
 };
 
-// The dialog QtSaveFileDialog shows. A name in a folder that does not exist is not accepted:
-// the dialog stays open rather than handing back a path that cannot be written.
+// The dialog QtSaveFileDialog shows. A name in a folder that does not exist, or no longer does,
+// is handed back like any other: the save then says why nothing was written.
 class PictureFileDialog : public QFileDialog {
 public:
     PictureFileDialog(QWidget* parent, const SaveDialogOptions& options);
-    void accept() override;
 };
 
 // QDesktopServices::openUrl, which hands the file to xdg-open on Linux.

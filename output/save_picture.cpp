@@ -6,12 +6,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <utility>
 
+#include "common/file_replace.h"
 #include "common/program_folder.h"
 #include "output/bmp_encoder.h"
 #include "output/print_sheet.h"
+#include "output/qt_path.h"
 #include "output/table_model.h"
 #include "output/table_widget.h"
 #include "output/window_capture.h"
@@ -67,19 +68,16 @@ std::vector<std::uint8_t> pdfFileOf(const TableModel& sheet) {
 
 }  // namespace
 
-bool WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    // Written beside the target and renamed over it, so a failed write (disk full, folder gone)
-    // leaves an earlier picture of the same name whole.
-    QSaveFile file(QString::fromStdString(path));
-    // A replaceable file in a folder that takes no new files is still written in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+int WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    return ReplaceFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
+std::string PictureFolder(const std::string& programFolder) {
+    // A folder Qt cannot name would have the dialog open somewhere unrelated.
+    const std::string folder = RecordsFolder(programFolder);
+    if (QtCanName(folder)) return folder;
+    const std::string perUser = PerUserFolder();
+    return perUser.empty() ? folder : RecordsFolder(perUser);
 }
 
 std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, QImage capture,
@@ -96,9 +94,9 @@ std::vector<std::uint8_t> EncodeSheetPicture(PictureKind kind, QImage capture,
 }
 
 void SaveSheetPicture(TableWidget* table, const std::string& programFolder,
-                      const std::string& sheetTimestamp, SaveFileDialog& dialog,
-                      FileOpener& opener) {
-    const std::string folder = RecordsFolder(programFolder);
+                      const std::string& sheetTimestamp, SaveFileDialog& dialog, FileOpener& opener,
+                      MessageBox& messages) {
+    const std::string folder = PictureFolder(programFolder);
     if (!IsFolder(folder)) MakeFolder(folder);
 
     // Both taken before the dialog exists, so no kind of file shows the dialog over the sheet
@@ -114,9 +112,13 @@ void SaveSheetPicture(TableWidget* table, const std::string& programFolder,
 
     const std::vector<std::uint8_t> file =
         EncodeSheetPicture(PictureKindOf(*path), std::move(capture), sheet);
-    if (file.empty()) return;
-    // Opening after a failed write would show an older file of that name, or an error.
-    if (!WritePictureFile(*path, file)) return;
+    const int error = file.empty() ? 0 : WritePictureFile(*path, file);
+    if (file.empty() || error != 0) {
+        // The dialog has closed as it does after a save: say that this one failed, and why.
+        const std::string why = file.empty() ? "无法生成图片" : WriteErrorText(error);
+        messages.Show(kMessageCaption, "图片没有保存：" + why + "。", MessageIcon::Error);
+        return;
+    }
     opener.Open(*path);
 }
 

@@ -1,13 +1,11 @@
 #include "settings/profile_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 
+#include "common/file_replace.h"
 #include "settings/gbk_text.h"
 
 namespace suantiji {
@@ -62,25 +60,6 @@ std::string withoutLineBreaks(std::string text) {
         if (c == '\r' || c == '\n') c = ' ';
     }
     return text;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
 }
 
 }  // namespace
@@ -238,33 +217,8 @@ std::string ProfileFile::Bytes() const {
 }
 
 bool ProfileFile::Save(const std::string& path) const {
-    if (path.empty()) return false;
-    // Through a symbolic link the file it names is replaced, not the link.
-    std::string target = path;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
-    }
-    mode_t mode = 0644;
-    if (::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
-
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, Bytes()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    // Makes the rename itself durable; a failure here leaves a complete file either way.
-    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
+    // A new settings file is readable by all, whatever the umask, as it always was.
+    return ReplaceFile(path, Bytes(), 0644) == 0;
 }
 
 }  // namespace suantiji

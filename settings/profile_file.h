@@ -38,8 +38,8 @@ public:
     // The file's bytes as they go to disk.
     std::string Bytes() const;
 
-    // Writes a temporary file beside the target, flushes it to disk and renames it into place,
-    // so a crash or a full disk leaves the old file or the new one, never a broken one.
+    // Replaces the file in one step (see ReplaceFile): a crash, a kill or a full disk leaves the
+    // old file or the new one, and a file its owner made read-only is left alone.
     bool Save(const std::string& path) const;
 
 private:

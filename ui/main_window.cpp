@@ -20,8 +20,6 @@
 #include "common/text.h"
 #include "generation/random.h"
 #include "output/cups_spooler.h"
-#include "output/print_sheet.h"
-#include "output/printer_choice.h"
 #include "output/qt_save_dialog.h"
 #include "output/save_picture.h"
 #include "output/table_model.h"
@@ -29,6 +27,7 @@
 #include "ui/app_icon.h"
 #include "ui/gap_label.h"
 #include "ui/locale_names.h"
+#include "ui/print_actions.h"
 #include "ui/qt_message_box.h"
 #include "ui/spin_edit.h"
 #include "ui/startup.h"
@@ -206,7 +205,6 @@ std::string s(const QString& text) { return text.toStdString(); }
 
 struct MainWindow::Owned {
     QtMessageBox realMessages;
-    CupsSpooler realSpooler;
     DesktopFileOpener realOpener;
     std::unique_ptr<QtSaveFileDialog> realDialog;
     std::unique_ptr<RandomSource> realRandom;
@@ -233,7 +231,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         services.random = m_owned->realRandom.get();
     }
     if (services.messages == nullptr) services.messages = &m_owned->realMessages;
-    if (services.spooler == nullptr) services.spooler = &m_owned->realSpooler;
+    // Threads still waiting on CUPS may outlive the window: they share the real spooler.
+    std::shared_ptr<PrinterSpooler> spooler =
+        services.spooler != nullptr
+            ? std::shared_ptr<PrinterSpooler>(std::shared_ptr<void>(), services.spooler)
+            : std::make_shared<CupsSpooler>();
     if (services.opener == nullptr) services.opener = &m_owned->realOpener;
     if (services.saveDialog == nullptr) {
         m_owned->realDialog = std::make_unique<QtSaveFileDialog>(this);
@@ -244,15 +246,19 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_owned->services = services;
     m_sheetMaker = std::make_unique<SheetMaker>(
         *this, *m_table, *services.random, *services.messages, services.clock, SystemLocaleNames());
+    m_printActions = std::make_unique<PrintActions>(std::move(spooler), *services.messages,
+                                                    services.askForPrinter);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         FitToScreen(screen->availableGeometry());
     }
-    OnMainWindowCreated(*this, *services.spooler);
+    OnMainWindowCreated(*this, *m_printActions);
 }
 
 MainWindow::~MainWindow() {
     if (!m_saved) OnMainWindowDestroying(*this);
+    // No answer from the print system may reach a window that is going.
+    m_printActions.reset();
     // The table widget listens to the model, which dies with this object's members, before
     // QWidget would delete the child.
     delete m_tableWidget;
@@ -428,17 +434,18 @@ bool MainWindow::GenerateSheet() {
     return shown;
 }
 
-bool MainWindow::PrintSheet() {
-    return suantiji::PrintSheet(*m_table, m_owned->services.askForPrinter);
-}
+void MainWindow::PrintSheet() { m_printActions->PrintSheet(*m_table); }
 
 void MainWindow::SaveSheetPicture() {
     suantiji::SaveSheetPicture(m_tableWidget, m_programFolder, m_sheetMaker->SheetTimestamp(),
-                               *m_owned->services.saveDialog, *m_owned->services.opener);
+                               *m_owned->services.saveDialog, *m_owned->services.opener,
+                               *m_owned->services.messages);
 }
 
-void MainWindow::ApplyPrinterChoice() {
-    suantiji::ApplyPrinterChoice(*this, *m_owned->services.spooler, *m_owned->services.messages);
+void MainWindow::ApplyPrinterChoice() { m_printActions->ApplyPrinterChoice(*this); }
+
+bool MainWindow::FinishPrintSystemCalls(std::chrono::milliseconds limit) {
+    return m_printActions->Finish(limit);
 }
 
 void MainWindow::ApplyRowHeight() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@ namespace suantiji {
 
 class FileOpener;
 class MessageBox;
+class PrintActions;
 class PrinterSpooler;
 class SaveFileDialog;
 class RandomSource;
@@ -56,7 +58,8 @@ public:
 
     // Event handlers of the event map.
     bool GenerateSheet();
-    bool PrintSheet();
+    // Printing and the default printer answer later, on this thread: CUPS is asked on another.
+    void PrintSheet();
     void SaveSheetPicture();
     void ApplyPrinterChoice();
     void ApplyRowHeight();
@@ -66,6 +69,10 @@ public:
     // its frame centred where it fits, otherwise as large as the area with the whole frame on it
     // and the sheet (and the choices, if need be) scrolled.
     void FitToScreen(const QRect& available);
+
+    // At exit: waits up to `limit` for the print system to finish what is still within its time
+    // to answer; false when a thread is still waiting on CUPS, which the program leaves behind.
+    bool FinishPrintSystemCalls(std::chrono::milliseconds limit);
 
     // ControlHost
     std::vector<std::string> ControlsOfKind(const std::string& kindName) const override;
@@ -100,6 +107,7 @@ private:
     std::string m_programFolder;
     std::unique_ptr<TableModel> m_table;
     std::unique_ptr<SheetMaker> m_sheetMaker;
+    std::unique_ptr<PrintActions> m_printActions;
     TableWidget* m_tableWidget = nullptr;
     QTabWidget* m_tabs = nullptr;
     QScrollArea* m_choicesArea = nullptr;

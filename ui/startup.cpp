@@ -1,17 +1,20 @@
 #include "ui/startup.h"
 
+#include "common/file_replace.h"
 #include "common/program_folder.h"
-#include "output/printer_choice.h"
 #include "settings/control_states.h"
 #include "ui/main_window.h"
+#include "ui/print_actions.h"
 
 namespace suantiji {
 
-void OnMainWindowCreated(MainWindow& window, PrinterSpooler& spooler) {
+void OnMainWindowCreated(MainWindow& window, PrintActions& printActions) {
     const std::string dataFolder = window.programFolder() + "/data";
     if (!IsFolder(dataFolder)) MakeFolder(dataFolder);
-    RestoreControlStates(window, SettingsFilePath(window.programFolder()));
-    FillPrinterList(window, spooler);
+    const std::string settings = SettingsFilePath(window.programFolder());
+    RemoveStaleTemporaries(settings);
+    RestoreControlStates(window, settings);
+    printActions.ListPrinters(window);
 }
 
 void OnMainWindowDestroying(MainWindow& window) {

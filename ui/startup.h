@@ -3,11 +3,12 @@
 namespace suantiji {
 
 class MainWindow;
-class PrinterSpooler;
+class PrintActions;
 
-// Creation finished: the data folder exists, the previous run's choices are back and the
-// printer list shows the system's printers with the default selected.
-void OnMainWindowCreated(MainWindow& window, PrinterSpooler& spooler);
+// Creation finished: the data folder exists without what a killed save left in it, the
+// previous run's choices are back, and the printer list shows the system's printers with the
+// default selected (or will, once a slow print system answers).
+void OnMainWindowCreated(MainWindow& window, PrintActions& printActions);
 
 // About to be destroyed: the choices are written to the settings file.
 void OnMainWindowDestroying(MainWindow& window);

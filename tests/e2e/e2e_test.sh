@@ -191,11 +191,15 @@ convert "$artifacts/07-row-height-grid.png" -crop 360x700+$(xdotool getwindowgeo
     awk '/Position/ {split($2, p, ","); print p[1] "+" p[2]}') +repage "$artifacts/choices-before.png"
 step "row height 33 chosen, grid lines switched on"
 
+# 打印 and at once Esc: the job being handed over when the window closes is still printed.
 # No window manager: keys go to the window under the pointer.
-xdotool mousemove --window "$window" 200 300 key Escape
+before=$(newest_pdf || true)
+xdotool mousemove --window "$window" 232 664 click 1 mousemove --window "$window" 200 300 key Escape
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "Esc did not close the program"
 app_pid=
+for _ in $(seq 150); do [[ $(newest_pdf || true) != "$before" ]] && break; sleep 0.2; done
+[[ $(newest_pdf || true) != "$before" ]] || fail "the print under way when the window closed was lost"
 settings="$folder/data/config.abc"
 [[ -f $settings ]] || fail "no settings file was written"
 expected="$work/expected.abc"
@@ -207,7 +211,7 @@ iconv -f GB18030 -t UTF-8 "$golden" |
     iconv -f UTF-8 -t GB18030 >"$expected"
 cp "$settings" "$artifacts/config.abc"
 cmp "$settings" "$expected" || fail "the settings file differs from the expected bytes"
-step "closed with Esc; settings file byte for byte"
+step "打印 and at once Esc: printed and closed; settings file byte for byte"
 
 start_program
 shot 08-restarted

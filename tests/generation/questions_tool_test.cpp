@@ -14,7 +14,8 @@ struct ToolRun {
 
 ToolRun run(const std::string& args) {
     ToolRun result;
-    const std::string command = std::string(SUANTIJI_QUESTIONS_TOOL) + " " + args + " 2>&1";
+    // Both outputs go to the pipe, unless the arguments send stdout elsewhere.
+    const std::string command = std::string(SUANTIJI_QUESTIONS_TOOL) + " 2>&1 " + args;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
     char buffer[4096];
@@ -79,6 +80,13 @@ TEST(QuestionsTool, BadOptionsAndHopelessRequestsSayWhyOnOneLine) {
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(lines(r.output).size(), 1u) << args << ": " << r.output;
     }
+}
+
+TEST(QuestionsTool, OutputThatCannotBeWrittenSaysWhy) {
+    const ToolRun r = run("--count 10 >/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("questions: cannot write the questions: "), std::string::npos)
+        << r.output;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +22,7 @@
 #include "output/table_model.h"
 #include "output/table_widget.h"
 #include "output/window_capture.h"
+#include "tests/support/recording_message_box.h"
 
 namespace suantiji {
 namespace {
@@ -118,17 +121,21 @@ protected:
     }
 
     void SetUp() override { layOutSheet(m_model); }
+    void save(const std::string& timestamp = "") {
+        SaveSheetPicture(&m_sheet, programFolder(), timestamp, m_dialog, m_opener, m_messages);
+    }
 
     QTemporaryDir m_dir;
     TableModel m_model;
     TableWidget m_sheet{m_model};
     RecordingDialog m_dialog;
     RecordingOpener m_opener;
+    RecordingMessageBox m_messages;
 };
 
 TEST_F(SavePictureTest, SavedPictureReadsBackAsTheControlDrawsItself) {
     m_dialog.answer = recordsFolder() + "/sheet.bmp";
-    SaveSheetPicture(&m_sheet, programFolder(), "2026/12/7 星期一 09:05:03", m_dialog, m_opener);
+    save("2026/12/7 星期一 09:05:03");
 
     ASSERT_EQ(m_dialog.shown.size(), 1u);
     EXPECT_EQ(m_dialog.shown[0].folder, recordsFolder());
@@ -156,7 +163,7 @@ TEST(PictureKindOf, FollowsTheNameEndingInAnyCaseAndElseIsTheBmp) {
 TEST_F(SavePictureTest, PngHoldsExactlyThePixelsOfTheBmpAndNothingElse) {
     for (const char* name : {"/sheet.bmp", "/sheet.Png"}) {
         m_dialog.answer = programFolder() + name;
-        SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+        save();
     }
     const std::string png = programFolder() + "/sheet.Png";
     ASSERT_EQ(m_opener.opened, (std::vector<std::string>{programFolder() + "/sheet.bmp", png}));
@@ -173,7 +180,7 @@ TEST_F(SavePictureTest, PdfIsOneA4LandscapePageOfTheSheetAsItWasWithRealText) {
     const std::string pdf = programFolder() + "/sheet.PDF";
     m_dialog.answer = pdf;
     m_dialog.during = [this] { m_model.SetCellText(1, 1, "99+99="); };
-    SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+    save();
     ASSERT_EQ(m_opener.opened, std::vector<std::string>{pdf});
 
     const QString info = run("pdfinfo", {QString::fromStdString(pdf)});
@@ -210,7 +217,7 @@ TEST_F(SavePictureTest, PictureShowsTheSheetAsItWasBeforeTheDialog) {
         m_model.SetCellText(1, 1, "99+99=");
         m_model.SetGridLineMode(GridLines::None);
     };
-    SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+    save();
 
     ASSERT_EQ(m_dialog.shown.size(), 1u);
     EXPECT_EQ(m_dialog.shown[0].proposedName, ".bmp");
@@ -220,7 +227,7 @@ TEST_F(SavePictureTest, PictureShowsTheSheetAsItWasBeforeTheDialog) {
 }
 
 TEST_F(SavePictureTest, CancelWritesAndOpensNothingButTheFolderIsReady) {
-    SaveSheetPicture(&m_sheet, programFolder(), "2026/12/7 星期一 09:05:03", m_dialog, m_opener);
+    save("2026/12/7 星期一 09:05:03");
 
     EXPECT_EQ(m_dialog.shown.size(), 1u);
     EXPECT_TRUE(m_opener.opened.empty());
@@ -228,23 +235,79 @@ TEST_F(SavePictureTest, CancelWritesAndOpensNothingButTheFolderIsReady) {
     EXPECT_TRUE(fs::is_empty(recordsFolder()));
 }
 
-TEST_F(SavePictureTest, UnwritableTargetsAreNeitherWrittenNorOpened) {
-    const std::string regular = programFolder() + "/plain.txt";
-    std::ofstream(regular) << "x";
-    for (const std::string& target :
-         {regular + "/inside-a-file.bmp", programFolder() + "/missing/sheet.bmp"}) {
+// The dialog closes as after a save: a picture that was not saved says so, and why. The file of
+// that name stays as it was, and nothing is opened or left behind.
+TEST_F(SavePictureTest, PictureNotSavedSaysWhyAndLeavesTheOldFile) {
+    const std::string plain = programFolder() + "/plain.txt";
+    std::ofstream(plain) << "x";
+    const std::string readOnly = programFolder() + "/kept.bmp";
+    std::ofstream(readOnly) << "old";
+    fs::permissions(readOnly, fs::perms::owner_read);
+    const std::string vanishing = programFolder() + "/vanishing";
+    fs::create_directory(vanishing);
+    m_dialog.during = [&] { fs::remove(vanishing); };
+    const std::pair<std::string, std::string> cases[] = {
+        {readOnly, "没有写入的权限，文件或文件夹是只读的"},
+        {plain + "/sheet.bmp", "文件夹不存在"},
+        {vanishing + "/sheet.bmp", "文件夹不存在"},
+    };
+    for (const auto& [target, why] : cases) {
+        m_messages.shown.clear();
         m_dialog.answer = target;
-        SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
-        EXPECT_FALSE(fs::exists(target)) << target;
+        save();
+        ASSERT_EQ(m_messages.shown.size(), 1u) << target;
+        EXPECT_EQ(m_messages.shown[0].caption, "信息：");
+        EXPECT_EQ(m_messages.shown[0].text, "图片没有保存：" + why + "。");
     }
     EXPECT_TRUE(m_opener.opened.empty());
+    std::ifstream kept(readOnly);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "old");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(programFolder())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"kept.bmp", "plain.txt", "出题记录"}));
+}
+
+// 90 Chinese characters are 270 bytes, more than a file name may have even for root: the real
+// dialog takes the name, the write fails.
+TEST_F(SavePictureTest, NameTheRealDialogTakesButCannotBeWrittenBringsTheMessage) {
+    QString longName;
+    for (int i = 0; i < 90; ++i) longName += QStringLiteral("题");
+    QtSaveFileDialog dialog;
+    QTimer::singleShot(0, [&longName] {
+        auto* shown = dynamic_cast<PictureFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(shown, nullptr);
+        shown->selectFile(longName + ".bmp");
+        static_cast<QDialog*>(shown)->accept();  // as Enter does
+    });
+    SaveSheetPicture(&m_sheet, programFolder(), "", dialog, m_opener, m_messages);
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].caption, "信息：");
+    EXPECT_EQ(m_messages.shown[0].text, "图片没有保存：文件名太长。");
+    EXPECT_TRUE(m_opener.opened.empty());
+}
+
+// Qt cannot name a folder whose path is not UTF-8, such as one unpacked from a GBK-named archive:
+// such a program's pictures go to the records folder of the per-user folder.
+TEST_F(SavePictureTest, ProgramFolderQtCannotNameKeepsPicturesInThePerUserFolder) {
+    const std::string gbkFolder = programFolder() + "/\xb3\xf6\xcc\xe2";
+    fs::create_directory(gbkFolder);
+    const std::string xdg = programFolder() + "/xdg";
+    ::setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    SaveSheetPicture(&m_sheet, gbkFolder, "", m_dialog, m_opener, m_messages);
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(m_dialog.shown.size(), 1u);
+    EXPECT_EQ(m_dialog.shown[0].folder, xdg + "/suantiji/出题记录");
+    EXPECT_TRUE(fs::is_directory(m_dialog.shown[0].folder));
 }
 
 TEST_F(SavePictureTest, ConfirmedOverwriteReplacesTheWholeFile) {
     const std::string target = programFolder() + "/old.bmp";
     std::ofstream(target) << std::string(5'000'000, 'x');
     m_dialog.answer = target;
-    SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+    save();
 
     EXPECT_EQ(fs::file_size(target), kSheetFileSize);
     EXPECT_EQ(m_opener.opened.size(), 1u);
@@ -252,9 +315,9 @@ TEST_F(SavePictureTest, ConfirmedOverwriteReplacesTheWholeFile) {
 
 TEST_F(SavePictureTest, WithoutAPictureNothingIsOffered) {
     m_dialog.answer = programFolder() + "/empty.bmp";
-    SaveSheetPicture(nullptr, programFolder(), "", m_dialog, m_opener);
+    SaveSheetPicture(nullptr, programFolder(), "", m_dialog, m_opener, m_messages);
     m_model.SetControlSize(0, 0);
-    SaveSheetPicture(&m_sheet, programFolder(), "", m_dialog, m_opener);
+    save();
 
     EXPECT_TRUE(m_dialog.shown.empty());
     EXPECT_TRUE(m_opener.opened.empty());
@@ -262,7 +325,7 @@ TEST_F(SavePictureTest, WithoutAPictureNothingIsOffered) {
     EXPECT_TRUE(CaptureWindowBitmap(nullptr).empty());
 }
 
-TEST_F(SavePictureTest, RealDialogSavesWithoutDefaultExtensionOnlyIntoExistingFolders) {
+TEST_F(SavePictureTest, RealDialogSavesWithoutDefaultExtension) {
     PictureFileDialog dialog(nullptr, {programFolder(), "a.bmp", PictureFilters()});
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
@@ -272,11 +335,8 @@ TEST_F(SavePictureTest, RealDialogSavesWithoutDefaultExtensionOnlyIntoExistingFo
     EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), programFolder() + "/a.bmp");
 
     dialog.open();
-    dialog.selectFile(QString::fromStdString(programFolder() + "/missing/x"));
-    dialog.accept();
-    EXPECT_TRUE(dialog.isVisible());
     dialog.selectFile(QString::fromStdString(programFolder() + "/x"));
-    dialog.accept();
+    static_cast<QDialog&>(dialog).accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), programFolder() + "/x");
 }

@@ -22,17 +22,20 @@ TEST(PrintSheetWithoutDefaultPrinter, AsksForAPrinterAndSendsNothingWhenCancelle
     TableModel model;
     testing::LayOutSheet(model);
     int asked = 0;
-    EXPECT_FALSE(PrintSheet(model, [&asked](QPrinter&) { return ++asked, false; }));
+    EXPECT_EQ(PrintSheet(model, [&asked](QPrinter&) { return ++asked, false; }),
+              PrintOutcome::Cancelled);
     EXPECT_EQ(asked, 1);
 
     QTemporaryDir dir;
     const QString file = dir.filePath("chosen.pdf");
-    EXPECT_TRUE(PrintSheet(model, [&file](QPrinter& printer) {
-        EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
-        printer.setOutputFormat(QPrinter::PdfFormat);  // the user picks a file
-        printer.setOutputFileName(file);
-        return true;
-    }));
+    EXPECT_EQ(PrintSheet(model,
+                         [&file](QPrinter& printer) {
+                             EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+                             printer.setOutputFormat(QPrinter::PdfFormat);  // the user picks a file
+                             printer.setOutputFileName(file);
+                             return true;
+                         }),
+              PrintOutcome::Printed);
     EXPECT_GT(QFileInfo(file).size(), 0);
 }
 

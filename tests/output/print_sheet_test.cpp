@@ -64,7 +64,8 @@ protected:
     QString printAndRead(TableModel& model) {
         const int before = sheetJob(0).id;
         bool asked = false;
-        EXPECT_TRUE(PrintSheet(model, [&asked](QPrinter&) { return asked = true, false; }));
+        EXPECT_EQ(PrintSheet(model, [&asked](QPrinter&) { return asked = true, false; }),
+                  PrintOutcome::Printed);
         EXPECT_FALSE(asked) << "there is a default printer: no dialog";
         QElapsedTimer timer;
         timer.start();

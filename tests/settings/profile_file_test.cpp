@@ -1,13 +1,20 @@
 #include "settings/profile_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "common/file_replace.h"
 #include "tests/settings/temp_folder.h"
+#include "tests/support/unprivileged_user.h"
 
 namespace suantiji {
 namespace {
@@ -159,6 +166,65 @@ TEST(ProfileFileOnDisk, SaveFailsQuietlyAndFollowsLinks) {
     ASSERT_TRUE(profile.Save(folder.file("link.ini")));
     EXPECT_TRUE(std::filesystem::is_symlink(folder.file("link.ini")));
     EXPECT_EQ(ReadBytes(folder.file("real.ini")), "[s]\r\nk=v\r\n");
+}
+
+// A file its owner made read-only stays as it is, even for root; a folder that takes no new
+// files still gets a writable file rewritten in place.
+TEST(ProfileFileOnDisk, ReadOnlyFileIsLeftAndAFolderWithoutNewFilesIsWrittenInPlace) {
+    TempFolder folder;
+    ProfileFile profile;
+    profile.WriteValue("s", "k", "new");
+    const std::string readOnly = folder.file("read-only.abc");
+    WriteBytes(readOnly, "[s]\r\nk=old\r\n");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    EXPECT_FALSE(profile.Save(readOnly));
+    EXPECT_EQ(ReadBytes(readOnly), "[s]\r\nk=old\r\n");
+
+    const std::string data = folder.file("data");
+    const std::string settings = data + "/config.abc";
+    std::filesystem::create_directory(data);
+    WriteBytes(settings, "[s]\r\nk=old\r\n");
+    ASSERT_EQ(::chmod(settings.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(data.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    EXPECT_EQ(AsUnprivilegedUser([&] { return profile.Save(settings) ? "saved" : "failed"; }),
+              "saved");
+    EXPECT_EQ(ReadBytes(settings), "[s]\r\nk=new\r\n");
+    ::chmod(data.c_str(), 0755);
+}
+
+// Killed at any moment of a save, the file is whole, old or new; what a killed save leaves
+// beside it, and what earlier versions left there, is gone after the next start.
+TEST(ProfileFileOnDisk, KillDuringSaveLeavesTheWholeFileAndNothingAfterTheNextStart) {
+    TempFolder folder;
+    const std::string path = folder.file("config.abc");
+    ProfileFile small;
+    small.WriteValue("s", "k", "small");
+    ProfileFile large;
+    large.WriteValue("s", "k", std::string(200'000, 'x'));
+    ASSERT_TRUE(small.Save(path));
+    for (int kill = 0; kill < 150; ++kill) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (bool big = true;; big = !big) (big ? large : small).Save(path);
+        }
+        ::usleep(static_cast<useconds_t>(500 + (kill * 211) % 4000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string bytes = ReadBytes(path);
+        ASSERT_TRUE(bytes == small.Bytes() || bytes == large.Bytes()) << "kill " << kill;
+    }
+    WriteBytes(path + ".Ab3dE9", "left by an earlier version");
+    std::filesystem::last_write_time(
+        path + ".Ab3dE9", std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+    WriteBytes(path + ".Xy12z0", "being written right now");
+    RemoveStaleTemporaries(path);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"config.abc", "config.abc.Xy12z0"}));
 }
 
 }  // namespace

@@ -358,6 +358,8 @@ TEST_F(MainWindowTest, StartUpMakesTheDataFolderAndListsThePrinters) {
     EXPECT_EQ(text("组合框_打印机"), "Lab");
     m_window->SetCurrentIndex("组合框_打印机", 0);
     QTest::mouseClick(find<QPushButton>("按钮_默认打印机设置"), Qt::LeftButton);
+    // The print system answers on its own thread, through the event loop.
+    for (int wait = 0; wait < 500 && m_messages.shown.empty(); ++wait) QTest::qWait(10);
     ASSERT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(m_messages.shown[0].text, "默认打印机设置成功！");
 }
