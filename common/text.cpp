@@ -13,13 +13,9 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// Letters compare without regard to case unless asked; only an ASCII letter and its other
-// case differ in bit 0x20 alone.
+// Letters compare without regard to case unless asked.
 bool sameByte(char a, char b, bool caseSensitive) {
-    if (a == b) return true;
-    if (caseSensitive || (a ^ b) != 0x20) return false;
-    const char lower = static_cast<char>(a | 0x20);
-    return lower >= 'a' && lower <= 'z';
+    return a == b || (!caseSensitive && LowerAscii(a) == LowerAscii(b));
 }
 
 std::size_t findFrom(std::string_view text, std::string_view sought, std::size_t from,
@@ -151,6 +147,11 @@ int FindText(std::string_view text, std::string_view sought, int from, bool case
     const std::size_t start = from <= 1 ? 0 : static_cast<std::size_t>(from - 1);
     const std::size_t hit = findFrom(text, sought, start, caseSensitive);
     return hit == std::string_view::npos ? -1 : static_cast<int>(hit) + 1;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 }  // namespace suantiji

@@ -11,6 +11,17 @@
 // searches step over multi-byte characters as units.
 namespace suantiji {
 
+// An ASCII letter in lower case; any other byte, one of a Chinese character among them, as it is.
+inline char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Equal texts, ASCII letters compared without regard to case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// A byte that continues a UTF-8 character rather than starting one.
+inline bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 // Full-width digits, signs, letters and the ideographic space become their ASCII forms.
 std::string FoldFullWidth(std::string_view text);
 

@@ -2,19 +2,15 @@
 
 #include <algorithm>
 
+#include "common/text.h"
+
 namespace suantiji {
 
 namespace {
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
     if (text.size() < ending.size()) return false;
-    return std::equal(ending.begin(), ending.end(), text.end() - ending.size(),
-                      [](char want, char have) {
-                          // ASCII letters only: a byte of a Chinese name is never folded.
-                          if (have >= 'A' && have <= 'Z')
-                              have = static_cast<char>(have - 'A' + 'a');
-                          return want == have;
-                      });
+    return EqualsIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
 
 }  // namespace

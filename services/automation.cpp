@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "common/text.h"
 #include "services/number_text.h"
 #include "services/regexp_component.h"
 #include "services/script_component.h"
@@ -34,8 +35,6 @@ constexpr std::array<const char*, 19> kErrorTexts{
     "必需的参数数据被省略",
     "其他原因调用失败",
 };
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool textToTruth(std::string_view text, bool& out) {
     if (EqualsIgnoringCase(text, "true") || text == "真") {
@@ -72,14 +71,6 @@ void CoUninitialize() {
 }
 
 int ComInitCount() { return t_comInitCount; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    }
-    return true;
-}
 
 // --- values ---
 

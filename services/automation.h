@@ -52,7 +52,9 @@ inline void SetLastComponentError(ComponentError error) {
 std::string ComponentErrorText(int code);
 
 // Per-thread initialisation count of the component library. Uninitialising more often than
-// initialising leaves the count at 0.
+// initialising leaves the count at 0. Only tests read the count (ComInitCount), to see every
+// service object give back the initialisation it took, and how many share an instance
+// (UseCount).
 void CoInitialize();
 void CoUninitialize();
 int ComInitCount();
@@ -115,11 +117,8 @@ public:
     inline double GetNumber(Member member, Arguments args = {}) const;
     inline bool GetTruth(Member member, Arguments args = {}) const;
     inline AutomationObject GetObject(Member member, Arguments args = {}) const;
-    inline AutomationValue GetValue(Member member, Arguments args = {}) const;
     inline std::string CallText(Member member, Arguments args = {}) const;
     inline std::string CallTextSpan(Member member, std::span<const Argument> args) const;
-    inline double CallNumber(Member member, Arguments args = {}) const;
-    inline bool CallTruth(Member member, Arguments args = {}) const;
     inline AutomationObject CallObject(Member member, Arguments args = {}) const;
     inline AutomationValue CallValue(Member member, Arguments args = {}) const;
     // Writes a property; true when LastComponentError is 0 afterwards.
@@ -259,9 +258,6 @@ private:
     std::vector<std::pair<std::string, Factory>> m_factories;
 };
 
-// Lower-case ASCII comparison used for member names and ProgIDs.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 // --- the call path ---
 
 namespace detail {
@@ -338,21 +334,12 @@ inline bool AutomationObject::GetTruth(Member member, Arguments args) const {
 inline AutomationObject AutomationObject::GetObject(Member member, Arguments args) const {
     return detail::AsObject(InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args)));
 }
-inline AutomationValue AutomationObject::GetValue(Member member, Arguments args) const {
-    return InvokeSpan(member, InvokeKind::PropertyGet, spanOf(args));
-}
 inline std::string AutomationObject::CallText(Member member, Arguments args) const {
     return detail::AsText(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
 }
 inline std::string AutomationObject::CallTextSpan(Member member,
                                                   std::span<const Argument> args) const {
     return detail::AsText(InvokeSpan(member, InvokeKind::Method, args));
-}
-inline double AutomationObject::CallNumber(Member member, Arguments args) const {
-    return detail::AsNumber(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
-}
-inline bool AutomationObject::CallTruth(Member member, Arguments args) const {
-    return detail::AsTruth(InvokeSpan(member, InvokeKind::Method, spanOf(args)));
 }
 inline AutomationObject AutomationObject::CallObject(Member member, Arguments args) const {
     return detail::AsObject(InvokeSpan(member, InvokeKind::Method, spanOf(args)));

@@ -11,6 +11,9 @@ namespace suantiji {
 
 // Thin class over the "ScriptControl" component, switched to "JScript". Copies share the
 // engine. Every failure gives an empty or default result and leaves LastComponentError.
+//
+// The generator calls construction, EvaluateValue and destruction. The other members complete
+// the component's interface as it is specified; only tests call them for now.
 class ExpressionEvaluator {
 public:
     explicit ExpressionEvaluator(const ComponentRegistry& registry = ComponentRegistry::Standard());

@@ -10,6 +10,10 @@ namespace suantiji {
 
 // Thin class over the "VBScript.RegExp" component. Every Match makes a fresh instance; the
 // other operations read the latest result. Positions are 0-based byte offsets into the subject.
+//
+// The generator calls Match, MatchCount and SubMatchText. MatchText, SubMatchCount,
+// PatternText and ReplaceMatches complete the component's interface as it is specified; only
+// tests call them for now.
 class PatternMatcher {
 public:
     explicit PatternMatcher(const ComponentRegistry& registry = ComponentRegistry::Standard());

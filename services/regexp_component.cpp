@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/text.h"
+
 namespace suantiji {
 
 namespace {
@@ -37,12 +39,10 @@ DispatchId lookup(MemberTable table, std::string_view name) {
     return kUnknownMember;
 }
 
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 std::size_t utf16Units(std::string_view text) {
     std::size_t units = 0;
     for (const char c : text) {
-        if (!isContinuationByte(c)) ++units;
+        if (!IsUtf8Continuation(c)) ++units;
         if (static_cast<unsigned char>(c) >= 0xF0) ++units;  // beyond the basic plane: a pair
     }
     return units;
@@ -118,7 +118,7 @@ public:
             from = bounds[1];
             if (bounds[0] == bounds[1]) {
                 ++from;
-                while (from < subject.size() && isContinuationByte(subject[from])) ++from;
+                while (from < subject.size() && IsUtf8Continuation(subject[from])) ++from;
             }
         }
         return ComponentError::None;
@@ -464,7 +464,7 @@ std::size_t Utf16IndexToByteOffset(std::string_view text, std::size_t index) {
     while (i < text.size() && units < index) {
         units += static_cast<unsigned char>(text[i]) >= 0xF0 ? 2 : 1;
         ++i;
-        while (i < text.size() && isContinuationByte(text[i])) ++i;
+        while (i < text.size() && IsUtf8Continuation(text[i])) ++i;
     }
     return i;
 }

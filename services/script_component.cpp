@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "common/text.h"
+
 namespace suantiji {
 
 namespace {

@@ -84,15 +84,17 @@ std::string DecodeEditText(const std::string& value) {
     return ReplaceAll(ReplaceAll(value, kLineBreakEscape, kLineBreak), kQuoteEscape, kQuote);
 }
 
-void RestoreRadioButtonStates(ControlHost& host, const ProfileFile& profile) {
+namespace {
+
+void restoreRadioButtons(ControlHost& host, const ProfileFile& profile) {
     restoreCheckedKind(host, profile, kKindRadioButton);
 }
 
-void RestoreCheckBoxStates(ControlHost& host, const ProfileFile& profile) {
+void restoreCheckBoxes(ControlHost& host, const ProfileFile& profile) {
     restoreCheckedKind(host, profile, kKindCheckBox);
 }
 
-void RestoreEditBoxStates(ControlHost& host, const ProfileFile& profile) {
+void restoreEditBoxes(ControlHost& host, const ProfileFile& profile) {
     for (const std::string& name : host.ControlsOfKind(kKindEditBox)) {
         const std::string value = profile.ReadValue(kKindEditBox, name);
         if (value.empty()) continue;
@@ -100,7 +102,7 @@ void RestoreEditBoxStates(ControlHost& host, const ProfileFile& profile) {
     }
 }
 
-void RestoreComboBoxStates(ControlHost& host, const ProfileFile& profile) {
+void restoreComboBoxes(ControlHost& host, const ProfileFile& profile) {
     for (const std::string& name : host.ControlsOfKind(kKindComboBox)) {
         const std::string value =
             ReplaceAll(profile.ReadValue(kKindComboBox, name), kQuoteEscape, kQuote);
@@ -114,23 +116,25 @@ void RestoreComboBoxStates(ControlHost& host, const ProfileFile& profile) {
     }
 }
 
-void SaveRadioButtonStates(ControlHost& host, ProfileFile& profile,
-                           const std::string& exclusionList) {
+void saveRadioButtons(ControlHost& host, ProfileFile& profile,
+                      const std::string& exclusionList = {}) {
     saveCheckedKind(host, profile, kKindRadioButton, exclusionList);
 }
 
-void SaveCheckBoxStates(ControlHost& host, ProfileFile& profile, const std::string& exclusionList) {
+void saveCheckBoxes(ControlHost& host, ProfileFile& profile,
+                    const std::string& exclusionList = {}) {
     saveCheckedKind(host, profile, kKindCheckBox, exclusionList);
 }
 
-void SaveEditBoxStates(ControlHost& host, ProfileFile& profile, const std::string& exclusionList) {
+void saveEditBoxes(ControlHost& host, ProfileFile& profile, const std::string& exclusionList = {}) {
     for (const std::string& name : host.ControlsOfKind(kKindEditBox)) {
         if (isExcluded(name, exclusionList)) continue;
         profile.WriteValue(kKindEditBox, name, EncodeEditText(host.ContentText(name)));
     }
 }
 
-void SaveComboBoxStates(ControlHost& host, ProfileFile& profile, const std::string& exclusionList) {
+void saveComboBoxes(ControlHost& host, ProfileFile& profile,
+                    const std::string& exclusionList = {}) {
     for (const std::string& name : host.ControlsOfKind(kKindComboBox)) {
         if (isExcluded(name, exclusionList)) continue;
         ComboRecord record;
@@ -146,55 +150,57 @@ void SaveComboBoxStates(ControlHost& host, ProfileFile& profile, const std::stri
     }
 }
 
+}  // namespace
+
 void RestoreRadioButtonStates(ControlHost& host, const std::string& settingsPath) {
-    restoreFromFile(host, settingsPath, &RestoreRadioButtonStates);
+    restoreFromFile(host, settingsPath, &restoreRadioButtons);
 }
 void RestoreCheckBoxStates(ControlHost& host, const std::string& settingsPath) {
-    restoreFromFile(host, settingsPath, &RestoreCheckBoxStates);
+    restoreFromFile(host, settingsPath, &restoreCheckBoxes);
 }
 void RestoreEditBoxStates(ControlHost& host, const std::string& settingsPath) {
-    restoreFromFile(host, settingsPath, &RestoreEditBoxStates);
+    restoreFromFile(host, settingsPath, &restoreEditBoxes);
 }
 void RestoreComboBoxStates(ControlHost& host, const std::string& settingsPath) {
-    restoreFromFile(host, settingsPath, &RestoreComboBoxStates);
+    restoreFromFile(host, settingsPath, &restoreComboBoxes);
 }
 
 void SaveRadioButtonStates(ControlHost& host, const std::string& settingsPath,
                            const std::string& exclusionList) {
     saveToFile(settingsPath,
-               [&](ProfileFile& profile) { SaveRadioButtonStates(host, profile, exclusionList); });
+               [&](ProfileFile& profile) { saveRadioButtons(host, profile, exclusionList); });
 }
 void SaveCheckBoxStates(ControlHost& host, const std::string& settingsPath,
                         const std::string& exclusionList) {
     saveToFile(settingsPath,
-               [&](ProfileFile& profile) { SaveCheckBoxStates(host, profile, exclusionList); });
+               [&](ProfileFile& profile) { saveCheckBoxes(host, profile, exclusionList); });
 }
 void SaveEditBoxStates(ControlHost& host, const std::string& settingsPath,
                        const std::string& exclusionList) {
     saveToFile(settingsPath,
-               [&](ProfileFile& profile) { SaveEditBoxStates(host, profile, exclusionList); });
+               [&](ProfileFile& profile) { saveEditBoxes(host, profile, exclusionList); });
 }
 void SaveComboBoxStates(ControlHost& host, const std::string& settingsPath,
                         const std::string& exclusionList) {
     saveToFile(settingsPath,
-               [&](ProfileFile& profile) { SaveComboBoxStates(host, profile, exclusionList); });
+               [&](ProfileFile& profile) { saveComboBoxes(host, profile, exclusionList); });
 }
 
 void RestoreControlStates(ControlHost& host, const std::string& settingsPath) {
     const ProfileFile profile = ProfileFile::Load(pathOrDefault(settingsPath));
     if (profile.source() != ProfileFile::Source::Loaded) return;
-    RestoreRadioButtonStates(host, profile);
-    RestoreCheckBoxStates(host, profile);
-    RestoreEditBoxStates(host, profile);
-    RestoreComboBoxStates(host, profile);
+    restoreRadioButtons(host, profile);
+    restoreCheckBoxes(host, profile);
+    restoreEditBoxes(host, profile);
+    restoreComboBoxes(host, profile);
 }
 
 void SaveControlStates(ControlHost& host, const std::string& settingsPath) {
     saveToFile(settingsPath, [&](ProfileFile& profile) {
-        SaveRadioButtonStates(host, profile);
-        SaveCheckBoxStates(host, profile);
-        SaveEditBoxStates(host, profile);
-        SaveComboBoxStates(host, profile, kPrinterComboExclusion);
+        saveRadioButtons(host, profile);
+        saveCheckBoxes(host, profile);
+        saveEditBoxes(host, profile);
+        saveComboBoxes(host, profile, kPrinterComboExclusion);
     });
 }
 

@@ -24,7 +24,9 @@ void RestoreControlStates(ControlHost& host, const std::string& settingsPath);
 // left alone rather than overwritten.
 void SaveControlStates(ControlHost& host, const std::string& settingsPath);
 
-// The eight steps, each on its own file: read, or read, change and write back.
+// The eight steps, each on its own file: read, or read, change and write back. With the
+// default path above they complete the interface as it is specified; only tests call them
+// for now.
 void RestoreRadioButtonStates(ControlHost& host, const std::string& settingsPath);
 void RestoreCheckBoxStates(ControlHost& host, const std::string& settingsPath);
 void RestoreEditBoxStates(ControlHost& host, const std::string& settingsPath);
@@ -36,20 +38,6 @@ void SaveCheckBoxStates(ControlHost& host, const std::string& settingsPath,
 void SaveEditBoxStates(ControlHost& host, const std::string& settingsPath,
                        const std::string& exclusionList = {});
 void SaveComboBoxStates(ControlHost& host, const std::string& settingsPath,
-                        const std::string& exclusionList = {});
-
-// The same steps on a profile already in memory.
-void RestoreRadioButtonStates(ControlHost& host, const ProfileFile& profile);
-void RestoreCheckBoxStates(ControlHost& host, const ProfileFile& profile);
-void RestoreEditBoxStates(ControlHost& host, const ProfileFile& profile);
-void RestoreComboBoxStates(ControlHost& host, const ProfileFile& profile);
-void SaveRadioButtonStates(ControlHost& host, ProfileFile& profile,
-                           const std::string& exclusionList = {});
-void SaveCheckBoxStates(ControlHost& host, ProfileFile& profile,
-                        const std::string& exclusionList = {});
-void SaveEditBoxStates(ControlHost& host, ProfileFile& profile,
-                       const std::string& exclusionList = {});
-void SaveComboBoxStates(ControlHost& host, ProfileFile& profile,
                         const std::string& exclusionList = {});
 
 // The value encodings of the edit box and combo box keys.

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "common/file_replace.h"
+#include "common/text.h"
 #include "settings/gbk_text.h"
 
 namespace suantiji {
@@ -34,10 +35,8 @@ std::string foldName(std::string_view gbk) {
         if (isLeadByte(c) && i + 1 < gbk.size()) {
             out.push_back(gbk[i]);
             out.push_back(gbk[++i]);
-        } else if (c >= 'A' && c <= 'Z') {
-            out.push_back(static_cast<char>(c - 'A' + 'a'));
         } else {
-            out.push_back(gbk[i]);
+            out.push_back(LowerAscii(gbk[i]));
         }
     }
     return out;

@@ -1,4 +1,5 @@
 #include "common/text.h"
+#include "tests/support/test_random.h"
 
 #include <gtest/gtest.h>
 
@@ -62,10 +63,9 @@ TEST(IntegerAndTruthText, Forms) {
 // Short and long texts take different ways through the search: both must find the first
 // occurrence at or after the start, 1-based, or -1.
 TEST(FindText, FindsTheFirstOccurrenceFromTheStart) {
-    std::uint64_t state = 3;
-    auto next = [&state](int n) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    TestRandom random(3);
+    auto next = [&random](int n) {
+        return static_cast<int>(random.Below(static_cast<std::uint32_t>(n)));
     };
     for (int i = 0; i < 20000; ++i) {
         std::string text(static_cast<std::size_t>(next(i % 2 == 0 ? 20 : 150)), 'a');

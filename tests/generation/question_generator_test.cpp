@@ -14,6 +14,7 @@
 #include "generation/question_search.h"
 #include "services/number_text.h"
 #include "tests/generation/question_reading.h"
+#include "tests/support/test_random.h"
 
 namespace suantiji {
 namespace {
@@ -194,10 +195,9 @@ std::string bracketedLiterally(std::string q, bool mixed, bool only) {
 }
 
 TEST(BracketCandidate, GivesWhatRunningThePatternAgainGives) {
-    std::uint64_t state = 5;
-    auto next = [&state](int n) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    TestRandom random(5);
+    auto next = [&random](int n) {
+        return static_cast<int>(random.Below(static_cast<std::uint32_t>(n)));
     };
     std::vector<std::string> texts = {"12+5*3-4",   "1*2+3-4*5+6",   "9*1-2*5+1", "3*4*5+6",
                                       "4*12+3*5-6", "1*2+3*4+5*6-7", "2+3-4",     "6*3"};
@@ -376,15 +376,29 @@ TEST(GenerateQuestions, BrokenServicesAreReportedAtOnce) {
               RequestProblem::ServiceUnavailable);
 }
 
-TEST(ProblemMessage, EveryProblemTellsWhatToChange) {
+// Each message names the choice the teacher is to change, and no two say the same.
+TEST(ProblemMessage, EveryProblemNamesTheChoiceToChange) {
     EXPECT_EQ(ProblemMessage(RequestProblem::None), "");
-    for (RequestProblem p :
-         {RequestProblem::OperandCount, RequestProblem::Operators, RequestProblem::NumberLimit,
-          RequestProblem::AnswerLimit, RequestProblem::NoQuestion, RequestProblem::QuestionCount,
-          RequestProblem::BracketOperators, RequestProblem::BudgetExhausted,
-          RequestProblem::ServiceUnavailable}) {
-        EXPECT_FALSE(ProblemMessage(p).empty());
+    const std::pair<RequestProblem, const char*> named[] = {
+        {RequestProblem::OperandCount, "运算元数"},
+        {RequestProblem::Operators, "加、减、乘、除"},
+        {RequestProblem::NumberLimit, "数字范围"},
+        {RequestProblem::AnswerLimit, "答案范围"},
+        {RequestProblem::NoQuestion, "运算"},
+        {RequestProblem::QuestionCount, "出题数量"},
+        {RequestProblem::BracketOperators, "括号"},
+        {RequestProblem::BudgetExhausted, "范围"},
+        {RequestProblem::ServiceUnavailable, "计算组件"}};
+    std::set<std::string> texts;
+    for (const auto& [problem, choice] : named) {
+        const std::string text = ProblemMessage(problem);
+        EXPECT_NE(text.find(choice), std::string::npos) << text;
+        texts.insert(text);
     }
+    EXPECT_EQ(texts.size(), std::size(named));
+    // Only a refusal that is proven says there is no such question.
+    EXPECT_EQ(ProblemMessage(RequestProblem::BudgetExhausted).find("没有这样的题目"),
+              std::string::npos);
 }
 
 struct AnswerCase {

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "services/script_component.h"
+#include "tests/support/test_random.h"
 
 namespace suantiji {
 namespace {
@@ -90,10 +91,9 @@ Rational apply(Rational a, char op, Rational b) {
 
 TEST(Evaluate, WholeAndFractionalResultsMatchExactArithmetic) {
     ExpressionEvaluator evaluator;
-    std::uint64_t state = 12345;
-    auto next = [&state](int n) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    TestRandom random(12345);
+    auto next = [&random](int n) {
+        return static_cast<int>(random.Below(static_cast<std::uint32_t>(n)));
     };
     const char ops[] = {'+', '-', '*', '/'};
     int wholes = 0;
@@ -164,10 +164,9 @@ protected:
 };
 
 TEST_F(Differential, GeneratorFormAgreesWithTheScriptEngine) {
-    std::uint64_t state = 99;
-    auto next = [&state](int n) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    TestRandom random(99);
+    auto next = [&random](int n) {
+        return static_cast<int>(random.Below(static_cast<std::uint32_t>(n)));
     };
     const char ops[] = {'+', '-', '*', '/'};
     auto isProduct = [](char op) { return op == '*' || op == '/'; };
