@@ -25,64 +25,64 @@ bool parseInteger(std::string_view text, std::int32_t& value) {
     return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-}  // namespace
+// The flags that switch an option on, and the options that take a whole number.
+bool flag(std::string_view option, suantiji::GenerationRequest& request) {
+    bool* const target = option == "--mixed-brackets"  ? &request.mixedBrackets
+                         : option == "--brackets-only" ? &request.bracketsOnly
+                         : option == "--whole-steps"   ? &request.wholeSteps
+                         : option == "--no-repeats"    ? &request.noRepeats
+                                                       : nullptr;
+    if (target != nullptr) *target = true;
+    return target != nullptr;
+}
 
-int main(int argc, char** argv) {
-    suantiji::GenerationRequest request;
+std::int32_t* number(std::string_view option, suantiji::GenerationRequest& request) {
+    return option == "--operands"       ? &request.operandCount
+           : option == "--number-limit" ? &request.numberLimit
+           : option == "--answer-limit" ? &request.answerLimit
+           : option == "--count"        ? &request.questionCount
+                                        : nullptr;
+}
+
+// Reads the options into `request`; an exit code when the tool is to end at once, else -1.
+int readOptions(int argc, char** argv, suantiji::GenerationRequest& request) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") {
             std::printf("%s\n", kUsage);
             return 0;
         }
-        if (option == "--mixed-brackets") {
-            request.mixedBrackets = true;
-            continue;
-        }
-        if (option == "--brackets-only") {
-            request.bracketsOnly = true;
-            continue;
-        }
-        if (option == "--whole-steps") {
-            request.wholeSteps = true;
-            continue;
-        }
-        if (option == "--no-repeats") {
-            request.noRepeats = true;
-            continue;
-        }
-        std::int32_t* number = nullptr;
-        if (option == "--operands") {
-            number = &request.operandCount;
-        } else if (option == "--number-limit") {
-            number = &request.numberLimit;
-        } else if (option == "--answer-limit") {
-            number = &request.answerLimit;
-        } else if (option == "--count") {
-            number = &request.questionCount;
-        } else if (option != "--operators") {
+        if (flag(option, request)) continue;
+        std::int32_t* const value = number(option, request);
+        if (value == nullptr && option != "--operators") {
             return usageError("unknown option " + std::string(option) + "; " + kUsage);
         }
         if (i + 1 >= argc) return usageError(std::string(option) + " needs a value");
-        const std::string_view value = argv[++i];
-        if (number != nullptr) {
-            if (!parseInteger(value, *number)) {
+        const std::string_view text = argv[++i];
+        if (value != nullptr) {
+            if (!parseInteger(text, *value)) {
                 return usageError(std::string(option) + " needs a whole number, not \"" +
-                                  std::string(value) + "\"");
+                                  std::string(text) + "\"");
             }
             continue;
         }
-        for (char c : value) {
-            if (std::strchr("+-*/", c) == nullptr || c == '\0') {
-                return usageError("--operators takes only the characters + - * /, not \"" +
-                                  std::string(value) + "\"");
-            }
+        if (text.find_first_not_of("+-*/") != std::string_view::npos) {
+            return usageError("--operators takes only the characters + - * /, not \"" +
+                              std::string(text) + "\"");
         }
         request.operators.clear();
         for (const char* op : {"+", "-", "*", "/"}) {
-            if (value.find(op[0]) != std::string_view::npos) request.operators.emplace_back(op);
+            if (text.find(op[0]) != std::string_view::npos) request.operators.emplace_back(op);
         }
     }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    suantiji::GenerationRequest request;
+    if (const int exitCode = readOptions(argc, argv, request); exitCode >= 0) return exitCode;
 
     // The services are made in the window's order and the matcher goes first at the end.
     auto matcher = std::make_unique<suantiji::PatternMatcher>();

@@ -95,91 +95,124 @@ bool listQuestions(const GenerationRequest& request, QuestionSearch& search,
 
 // Fills the rest of the list with the directed search, or proves that no question exists.
 // Questions already on the list are not repeated while the search can find others.
-RequestProblem finishBySearch(const GenerationRequest& request, PatternMatcher& matcher,
-                              ExpressionEvaluator& evaluator, RandomSource& random, RunClock& clock,
-                              GenerationOutcome& outcome) {
-    const auto wanted = static_cast<std::size_t>(request.questionCount);
-    std::vector<Question>& questions = outcome.questions;
-    const std::uint64_t seed = random.Seed();
-    QuestionSearch search(request, seed);
-    search.StopWhen([&clock] { return clock.OutOfTime(); });
-    SearchRandom pick(seed ^ 0x5851f42d4c957f2dULL);
-    std::unordered_set<std::string> onList;
-    for (const Question& q : questions) onList.insert(q.expression);
+class SearchFinish {
+public:
+    SearchFinish(const GenerationRequest& request, PatternMatcher& matcher,
+                 ExpressionEvaluator& evaluator, std::uint64_t seed, RunClock& clock,
+                 GenerationOutcome& outcome)
+        : m_request(request),
+          m_matcher(matcher),
+          m_evaluator(evaluator),
+          m_seed(seed),
+          m_clock(clock),
+          m_outcome(outcome),
+          m_questions(outcome.questions),
+          m_wanted(static_cast<std::size_t>(request.questionCount)),
+          m_search(request, seed),
+          m_pick(seed ^ 0x5851f42d4c957f2dULL) {
+        m_search.StopWhen([&clock] { return clock.OutOfTime(); });
+        for (const Question& q : m_questions) m_onList.insert(q.expression);
+    }
 
-    // Repeats fill what is left once no other question is to be had; without repeats asked
-    // for, in rounds of every question, so that none comes a third time before all twice.
-    auto fillWithRepeats = [&](std::vector<Question> from) {
-        while (questions.size() < wanted && !request.noRepeats) {
-            questions.push_back(from[pick.Below(static_cast<std::uint32_t>(from.size()))]);
-        }
-        while (questions.size() < wanted) {
-            for (std::size_t i = from.size(); i > 1; --i) {
-                std::swap(from[i - 1], from[pick.Below(static_cast<std::uint32_t>(i))]);
+    RequestProblem Run() {
+        CandidateShape shape;
+        std::int32_t numbers[kMaxOperandCount];
+        for (std::uint32_t turn = 0; m_questions.size() < m_wanted; ++turn) {
+            if (turn % 8 == 0 && m_clock.OutOfTime()) {
+                if (m_questions.empty()) return RequestProblem::BudgetExhausted;
+                fillWithRepeats(m_questions);
+                break;
             }
-            for (std::size_t i = 0; i < from.size() && questions.size() < wanted; ++i) {
-                questions.push_back(from[i]);
+            const QuestionSearch::Result result =
+                m_questions.empty() ? m_search.Seek(shape, numbers)
+                                    : m_search.Sample(kSampleWork, shape, numbers);
+            if (result == QuestionSearch::Result::NoneLeft) {
+                if (m_questions.empty()) return rangeToWiden(m_request, m_seed);
+                // Only questions the evaluator rounds to whole numbers were found; repeat them.
+                fillWithRepeats(m_questions);
+                break;
             }
+            if (result != QuestionSearch::Result::Found) continue;
+            if (!take(shape, numbers)) return RequestProblem::ServiceUnavailable;
         }
-    };
-    CandidateShape shape;
-    std::int32_t numbers[kMaxOperandCount];
-    Question found;
-    int repeats = 0;
-    bool listed = false;
-    for (std::uint32_t turn = 0; questions.size() < wanted; ++turn) {
-        if (turn % 8 == 0 && clock.OutOfTime()) {
-            if (questions.empty()) return RequestProblem::BudgetExhausted;
-            fillWithRepeats(questions);
-            break;
-        }
-        const QuestionSearch::Result result = questions.empty()
-                                                  ? search.Seek(shape, numbers)
-                                                  : search.Sample(kSampleWork, shape, numbers);
-        if (result == QuestionSearch::Result::NoneLeft) {
-            if (questions.empty()) return rangeToWiden(request, seed);
-            // Only questions the evaluator rounds to whole numbers were found; repeat them.
-            fillWithRepeats(questions);
-            break;
-        }
-        if (result != QuestionSearch::Result::Found) continue;
-        switch (checkFind(request, shape, numbers, matcher, evaluator, found)) {
+        return RequestProblem::None;
+    }
+
+private:
+    // False when the services fail.
+    bool take(const CandidateShape& shape, const std::int32_t* numbers) {
+        Question found;
+        switch (checkFind(m_request, shape, numbers, m_matcher, m_evaluator, found)) {
             case Acceptance::Failed:
-                return RequestProblem::ServiceUnavailable;
+                return false;
             case Acceptance::Rejected:
-                continue;
+                return true;
             case Acceptance::Accepted:
                 break;
         }
-        ++outcome.candidates;
-        if (onList.insert(found.expression).second) {
-            questions.push_back(found);
-            repeats = 0;
-            continue;
+        ++m_outcome.candidates;
+        if (m_onList.insert(found.expression).second) {
+            m_questions.push_back(found);
+            m_repeats = 0;
+            return true;
         }
-        if (++repeats < kRepeatsBeforeListing || listed) continue;
-        // The same questions keep coming back: there may be fewer than the list needs. List
-        // every question there is (up to a bound), put on those not yet there in random order,
-        // and repeat only when all of them are on.
-        listed = true;
+        if (++m_repeats < kRepeatsBeforeListing || m_listed) return true;
+        return listEverything();
+    }
+
+    // The same questions keep coming back: there may be fewer than the list needs. Lists every
+    // question there is (up to a bound), puts on those not yet there in random order, and
+    // repeats only when all of them are on.
+    bool listEverything() {
+        m_listed = true;
         std::vector<Question> all;
         bool complete = false;
-        if (!listQuestions(request, search, matcher, evaluator, pick, all, complete)) {
-            return RequestProblem::ServiceUnavailable;
+        if (!listQuestions(m_request, m_search, m_matcher, m_evaluator, m_pick, all, complete)) {
+            return false;
         }
         for (const Question& q : all) {
-            if (questions.size() == wanted) break;
-            if (onList.insert(q.expression).second) questions.push_back(q);
+            if (m_questions.size() == m_wanted) break;
+            if (m_onList.insert(q.expression).second) m_questions.push_back(q);
         }
         if (complete) {
-            for (const Question& q : questions) {
+            for (const Question& q : m_questions) {
                 if (std::find(all.begin(), all.end(), q) == all.end()) all.push_back(q);
             }
             fillWithRepeats(all);
         }
+        return true;
     }
-    return RequestProblem::None;
-}
+
+    // Repeats fill what is left once no other question is to be had; without repeats asked
+    // for, in rounds of every question, so that none comes a third time before all twice.
+    void fillWithRepeats(std::vector<Question> from) {
+        while (m_questions.size() < m_wanted && !m_request.noRepeats) {
+            m_questions.push_back(from[m_pick.Below(static_cast<std::uint32_t>(from.size()))]);
+        }
+        while (m_questions.size() < m_wanted) {
+            for (std::size_t i = from.size(); i > 1; --i) {
+                std::swap(from[i - 1], from[m_pick.Below(static_cast<std::uint32_t>(i))]);
+            }
+            for (std::size_t i = 0; i < from.size() && m_questions.size() < m_wanted; ++i) {
+                m_questions.push_back(from[i]);
+            }
+        }
+    }
+
+    const GenerationRequest& m_request;
+    PatternMatcher& m_matcher;
+    ExpressionEvaluator& m_evaluator;
+    std::uint64_t m_seed;
+    RunClock& m_clock;
+    GenerationOutcome& m_outcome;
+    std::vector<Question>& m_questions;
+    std::size_t m_wanted;
+    QuestionSearch m_search;
+    SearchRandom m_pick;
+    std::unordered_set<std::string> m_onList;
+    int m_repeats = 0;
+    bool m_listed = false;
+};
 
 }  // namespace
 
@@ -209,7 +242,7 @@ GenerationOutcome GenerateQuestions(const GenerationRequest& request, PatternMat
             break;
     }
     const RequestProblem problem =
-        finishBySearch(request, matcher, evaluator, random, clock, outcome);
+        SearchFinish(request, matcher, evaluator, random.Seed(), clock, outcome).Run();
     if (problem != RequestProblem::None) return fail(problem);
     return outcome;
 }

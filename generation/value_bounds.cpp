@@ -142,6 +142,15 @@ double leastOfAddsAndMultiplies(const Given& g) {
     return operands - 1;
 }
 
+// Whether the range, less its gap around zero, holds a whole number from 0 to below the limit.
+bool holdsAnswer(Range total, double slackLo, double slackHi, std::int32_t answerLimit) {
+    const double least = std::max(
+        {0.0, std::ceil(total.lo - slackLo), std::ceil(total.minAbs * (1 - 1e-12) - 1e-9)});
+    const double most =
+        std::min(static_cast<double>(answerLimit) - 1, std::floor(total.hi + slackHi));
+    return least <= most;
+}
+
 }  // namespace
 
 void UnusedExtremes(const ShapePlan& plan, SetOperands operands, std::int32_t largest, int count,
@@ -228,11 +237,7 @@ bool CanEnd(const ShapePlan& plan, const SolverLimits& limits, SetOperands opera
     Range total{whole.lo + parts.lo, whole.hi + parts.hi, 0};
     if (plan.terms.size() == 1) total.minAbs = only.minAbs;
     if (plan.onlyAddsAndMultiplies) total.lo = std::max(total.lo, leastOfAddsAndMultiplies(g));
-    const double least = std::max(
-        {0.0, std::ceil(total.lo - slackLo), std::ceil(total.minAbs * (1 - 1e-12) - 1e-9)});
-    const double most =
-        std::min(static_cast<double>(limits.answerLimit) - 1, std::floor(total.hi + slackHi));
-    return least <= most;
+    return holdsAnswer(total, slackLo, slackHi, limits.answerLimit);
 }
 
 }  // namespace suantiji

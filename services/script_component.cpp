@@ -48,74 +48,62 @@ std::atomic<int> g_liveHeaps{0};
 // order: a term starts as 1 and is multiplied by its first factor, a sum starts as -0 and has
 // its first term added, and both steps are exact, so the first factor and term need no case of
 // their own.
-bool evaluatePlain(std::string_view text, double& result) {
-    struct Level {
-        double sum;
-        double term;
-        bool subtract;
-        bool divide;
-    };
-    constexpr int kMaxLevels = 32;
-    Level outer[kMaxLevels];  // the levels around the current one, innermost last
-    int depth = 0;
+constexpr int kMaxLevels = 32;
+
+bool plainNumber(const unsigned char*& p, const unsigned char* end, double& value) {
+    const auto* const start = p;
+    unsigned digit = *p - 48u;
+    if (digit > 9) return false;
+    std::uint64_t whole = digit;
+    while (++p != end && (digit = *p - 48u) <= 9) whole = whole * 10 + digit;
+    if (p - start > 15 || (*start == '0' && p - start > 1)) return false;
+    // Below 10^15 the value converts to a double exactly.
+    value = static_cast<double>(static_cast<std::int64_t>(whole));
+    return true;
+}
+
+// One level: the sum of its terms, read up to the ")" that closes it (consumed) or, at the
+// outermost level, the end.
+bool plainLevel(const unsigned char*& p, const unsigned char* end, int depth, double& result) {
     double sum = -0.0;
     double term = 1;
     bool subtract = false;
     bool divide = false;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = p + text.size();
     while (true) {
         if (p == end) return false;
+        double value = 0;
         if (*p == '(') {
             if (depth == kMaxLevels) return false;
-            outer[depth++] = Level{sum, term, subtract, divide};
-            sum = -0.0;
-            term = 1;
-            subtract = false;
-            divide = false;
+            ++p;
+            if (!plainLevel(p, end, depth + 1, value)) return false;
+        } else if (!plainNumber(p, end, value)) {
+            return false;
+        }
+        term = divide ? term / value : term * value;
+        const unsigned c = p != end ? *p : 0u;
+        if (c == '*' || c == '/') {
+            divide = c == '/';
             ++p;
             continue;
         }
-        const auto* const start = p;
-        unsigned digit = *p - 48u;
-        if (digit > 9) return false;
-        std::uint64_t whole = digit;
-        while (++p != end && (digit = *p - 48u) <= 9) whole = whole * 10 + digit;
-        if (p - start > 15 || (*start == '0' && p - start > 1)) return false;
-        // Below 10^15 the value converts to a double exactly.
-        auto value = static_cast<double>(static_cast<std::int64_t>(whole));
-        // Closing brackets turn a finished level into an operand of the level outside.
-        while (true) {
-            term = divide ? term / value : term * value;
-            const unsigned c = p != end ? *p : 0u;
-            if (c == '*' || c == '/') {
-                divide = c == '/';
-                ++p;
-                break;
-            }
-            sum = subtract ? sum - term : sum + term;
-            term = 1;
-            divide = false;
-            if (c == '+' || c == '-') {
-                subtract = c == '-';
-                ++p;
-                break;
-            }
-            if (p == end) {
-                if (depth != 0) return false;
-                result = sum;
-                return true;
-            }
-            if (c != ')' || depth == 0) return false;
+        sum = subtract ? sum - term : sum + term;
+        term = 1;
+        divide = false;
+        if (c == '+' || c == '-') {
+            subtract = c == '-';
             ++p;
-            value = sum;
-            const Level& o = outer[--depth];
-            sum = o.sum;
-            term = o.term;
-            subtract = o.subtract;
-            divide = o.divide;
+            continue;
         }
+        if (depth == 0 ? p != end : c != ')') return false;
+        if (depth > 0) ++p;
+        result = sum;
+        return true;
     }
+}
+
+bool evaluatePlain(std::string_view text, double& result) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    return plainLevel(p, p + text.size(), 0, result);
 }
 
 // The value on top of the Duktape stack as a member's result: numbers, texts and truth values
