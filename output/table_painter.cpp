@@ -21,6 +21,9 @@ constexpr int kMaxFontPixels = 500;
 constexpr double kReferencePixels = 200;
 
 QFont styledFont(QFont font, const CellFormat& format) {
+    // Glyphs start on whole pixels: at fractional starts the one-pixel dots of a small ÷ fall
+    // between two pixels and fade to grey, and ÷ reads as +.
+    font.setHintingPreference(QFont::PreferFullHinting);
     font.setWeight(format.fontWeight >= 700 ? QFont::Bold : QFont::Normal);
     font.setItalic(format.italic);
     font.setUnderline(format.underline);

@@ -143,6 +143,72 @@ TEST_F(TablePaint, FontHeightIsTheCharacterCellHeight) {
                 1.0);
 }
 
+// The questions' font at a cell height the layout gives: bold "黑体".
+QFont questionFont(int height) {
+    CellFormat format;
+    format.fontFace = "黑体";
+    format.fontHeight = height;
+    format.fontWeight = 700;
+    return CellFont(format, DefaultCellFont());
+}
+
+// What lies beyond a sign's bar (its widest row of ink) in one direction: a dark mark, and
+// whether a clear row separates it from the bar.
+struct Mark {
+    bool dark = false;
+    bool apart = false;
+};
+
+Mark markBeyondBar(const QString& sign, int height, double x, int step) {
+    constexpr int kSide = 48;
+    constexpr int kInk = 96;     // some 60 % covered or more: reads as black
+    constexpr int kClear = 128;  // every pixel of the row less than half covered
+    QImage image(kSide, kSide, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(questionFont(height));
+    painter.drawText(QPointF(x, 30), sign);
+    painter.end();
+    std::vector<int> darkest(kSide, 255);
+    std::vector<int> ink(kSide, 0);
+    for (int y = 0; y < kSide; ++y) {
+        for (int column = 0; column < kSide; ++column) {
+            const int grey = qGray(image.pixel(column, y));
+            darkest[y] = std::min(darkest[y], grey);
+            ink[y] += grey < kInk ? 1 : 0;
+        }
+    }
+    int y = static_cast<int>(std::max_element(ink.begin(), ink.end()) - ink.begin());
+    while (y >= 0 && y < kSide && ink[y] > 0) y += step;  // the bar and whatever joins it
+    Mark mark;
+    bool clearRow = false;
+    for (; y >= 0 && y < kSide && !mark.dark; y += step) {
+        clearRow = clearRow || darkest[y] >= kClear;
+        mark.dark = ink[y] > 0;
+    }
+    mark.apart = mark.dark && clearRow;
+    return mark;
+}
+
+// The layout's heights: 13 for 2 to 4 numbers, 12 for 5, 10 for 6 and more. A ÷ whose dots
+// fuse into its bar or fade to grey reads as +. A question puts a sign at any fraction of a
+// pixel.
+TEST_F(TablePaint, DivisionSignKeepsDarkDotsApartFromItsBar) {
+    for (int height : {10, 12, 13}) {
+        for (double x : {10.0, 10.25, 10.5, 10.75}) {
+            for (int step : {-1, 1}) {
+                const Mark dot = markBeyondBar(QStringLiteral("÷"), height, x, step);
+                EXPECT_TRUE(dot.dark) << height << " px at " << x << ", step " << step;
+                if (height >= 12) {
+                    EXPECT_TRUE(dot.apart) << height << " px at " << x << ", step " << step;
+                }
+                // The plus sign's stroke runs on from its bar: the check tells the two apart.
+                EXPECT_FALSE(markBeyondBar(QStringLiteral("+"), height, x, step).dark) << height;
+            }
+        }
+    }
+}
+
 TEST_F(TablePaint, WidgetFollowsTheModelAndDrawsInsideItsBorder) {
     TableModel model;
     auto widget = std::make_unique<TableWidget>(model);
