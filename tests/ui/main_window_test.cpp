@@ -96,7 +96,12 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
     EXPECT_EQ(m_window->windowTitle(), QStringLiteral("禾木算题机v1.3    BY：岚禾坊"));
     EXPECT_EQ(m_window->minimumSize(), m_window->maximumSize());
     EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(m_window->windowIcon().isNull());
+    for (int size : {16, 32, 48, 64}) {
+        // A pixmap of its own size: the picture of that size is there, not one scaled from it.
+        const QImage image = m_window->windowIcon().pixmap(size).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size));
+        EXPECT_TRUE(image.hasAlphaChannel()) << size;
+    }
     for (const char* name : {"选择框_加", "选择框_减"}) EXPECT_TRUE(m_window->IsChecked(name));
     for (const char* name :
          {"选择框_乘", "选择框_除", "选择框_显示答案", "选择框_括号题型混合出题",
