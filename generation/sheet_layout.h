@@ -7,13 +7,13 @@
 
 #include "generation/format_date_time.h"
 #include "generation/generation_request.h"
+#include "output/table_model.h"
 
 namespace suantiji {
 
 class ControlHost;
 class MessageBox;
 class RandomSource;
-class TableModel;
 
 // How the sheet is styled beyond the request: read from the window's style controls.
 struct SheetStyle {
@@ -36,9 +36,11 @@ GenerationRequest ReadGenerationRequest(const ControlHost& controls);
 SheetStyle ReadSheetStyle(const ControlHost& controls);
 
 // Clears the table and lays out a sheet: questions, answers, formats, header, control size.
+// The design's column widths are minimums: a column widens to its widest text as `measure`
+// gives it, with a few pixels to spare.
 void LayOutSheet(TableModel& table, const GenerationRequest& request,
                  const std::vector<Question>& questions, const SheetStyle& style,
-                 const std::string& timestamp);
+                 const std::string& timestamp, const TextWidth& measure);
 
 // Generates a sheet from the window's choices into the table and keeps the sheet's timestamp.
 // When the choices admit no question, the user is told what to change and the sheet shown
@@ -48,7 +50,7 @@ public:
     using Clock = std::function<DateTimeFields()>;
 
     SheetMaker(ControlHost& controls, TableModel& table, RandomSource& random, MessageBox& messages,
-               Clock clock = LocalNow, LocaleNames names = {},
+               TextWidth measure, Clock clock = LocalNow, LocaleNames names = {},
                std::chrono::milliseconds budget = std::chrono::seconds(3));
 
     // True when a new sheet was laid out.
@@ -60,6 +62,7 @@ private:
     TableModel& m_table;
     RandomSource& m_random;
     MessageBox& m_messages;
+    TextWidth m_measure;
     Clock m_clock;
     LocaleNames m_names;
     std::chrono::milliseconds m_budget;

@@ -75,6 +75,20 @@ QFont CellFont(const CellFormat& format, const QFont& defaultFont) {
     return font;
 }
 
+int CellTextWidth(const std::string& text, const CellFormat& format) {
+    const QFont font = CellFont(format, DefaultCellFont());
+    const QString string = QString::fromStdString(text);
+    double width = QFontMetricsF(font).horizontalAdvance(string);
+    if (font.pixelSize() > 0) {
+        QFont unhinted = font;
+        unhinted.setHintingPreference(QFont::PreferNoHinting);
+        unhinted.setPixelSize(static_cast<int>(kReferencePixels));
+        const double scale = font.pixelSize() / kReferencePixels;
+        width = std::max(width, QFontMetricsF(unhinted).horizontalAdvance(string) * scale);
+    }
+    return static_cast<int>(std::ceil(width));
+}
+
 void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, int lastRow,
                     const QFont& defaultFont) {
     const std::vector<CellBox> boxes = CellBoxes(model, firstRow, lastRow);

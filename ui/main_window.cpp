@@ -25,6 +25,7 @@
 #include "output/qt_save_dialog.h"
 #include "output/save_picture.h"
 #include "output/table_model.h"
+#include "output/table_painter.h"
 #include "output/table_widget.h"
 #include "ui/app_icon.h"
 #include "ui/gap_label.h"
@@ -236,8 +237,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     if (!services.askForPrinter) services.askForPrinter = ShowPrintDialog;
     if (!services.clock) services.clock = LocalNow;
     m_owned->services = services;
-    m_sheetMaker = std::make_unique<SheetMaker>(
-        *this, *m_table, *services.random, *services.messages, services.clock, SystemLocaleNames());
+    m_sheetMaker =
+        std::make_unique<SheetMaker>(*this, *m_table, *services.random, *services.messages,
+                                     CellTextWidth, services.clock, SystemLocaleNames());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         FitToScreen(screen->availableGeometry());

@@ -23,6 +23,7 @@
 #include "generation/sheet_layout.h"
 #include "output/printer_spooler.h"
 #include "output/table_model.h"
+#include "output/table_painter.h"
 #include "output/table_widget.h"
 #include "settings/gbk_text.h"
 #include "tests/support/recording_message_box.h"
@@ -266,6 +267,38 @@ TEST_F(MainWindowTest, GenerateButtonLaysOutACompleteSheet) {
     EXPECT_EQ(table.ControlHeight(), 735);
     EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
     EXPECT_TRUE(m_messages.shown.empty());
+}
+
+// Sheets whose questions or answers outgrow the design's columns, in the fonts they are drawn in.
+TEST_F(MainWindowTest, EveryQuestionAndAnswerFitsItsColumn) {
+    struct Case {
+        const char* operands;
+        const char* numberLimit;
+        const char* answerLimit;
+        const char* customHeight;  // nullptr: by the number of operands
+    };
+    const Case cases[] = {{"9", "30000", "100000", nullptr}, {"6", "100", "1000", "24"}};
+    for (const Case& c : cases) {
+        m_window->SetCurrentIndex("组合框_n元运算", std::stoi(c.operands) - 2);
+        m_window->SetContentText("编辑框_数字范围", c.numberLimit);
+        m_window->SetContentText("编辑框_答案范围", c.answerLimit);
+        m_window->SetChecked("选择框_自定义字号", c.customHeight != nullptr);
+        if (c.customHeight) m_window->SetContentText("编辑框_自定义字号", c.customHeight);
+        m_window->SetChecked("选择框_显示答案", true);
+        m_window->SetChecked("选择框_显示表格线", true);
+        ASSERT_TRUE(m_window->GenerateSheet());
+        const TableModel& table = m_window->table();
+        for (int row = 1; row <= 20; ++row) {
+            for (int column : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11}) {
+                const Cell& cell = table.CellAt(row, column);
+                // A pixel clear on either side besides the grid line.
+                EXPECT_LE(CellTextWidth(cell.text, cell.format) + 3, table.ColumnWidth(column))
+                    << c.numberLimit << " " << cell.text;
+            }
+        }
+        EXPECT_GT(table.ControlWidth(), 1045) << c.numberLimit;
+        EXPECT_EQ(m_window->tableWidget()->width(), table.ControlWidth());
+    }
 }
 
 TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
