@@ -152,6 +152,14 @@ void LayOutSheet(TableModel& table, const GenerationRequest& request,
     table.SetControlSize(columnsWidth(table) + 5, height + 5);
 }
 
+void ShowSheetAnswers(TableModel& table, const std::vector<Question>& questions, bool show,
+                      const TextWidth& measure) {
+    writeAnswers(table, questions, show);
+    sizeColumns(table, show, measure);
+    // The height stays: it was the sheet's when laid out, whatever row height was chosen since.
+    table.SetControlSize(columnsWidth(table) + 5, table.ControlHeight());
+}
+
 SheetMaker::SheetMaker(ControlHost& controls, TableModel& table, RandomSource& random,
                        MessageBox& messages, TextWidth measure, Clock clock, LocaleNames names,
                        std::chrono::milliseconds budget)
@@ -177,8 +185,15 @@ bool SheetMaker::GenerateSheet() {
         return false;
     }
     m_sheetTimestamp = MakeSheetTimestamp(m_clock(), m_names);
-    LayOutSheet(m_table, request, outcome.questions, ReadSheetStyle(m_controls), m_sheetTimestamp,
+    m_questions = std::move(outcome.questions);
+    LayOutSheet(m_table, request, m_questions, ReadSheetStyle(m_controls), m_sheetTimestamp,
                 m_measure);
+    return true;
+}
+
+bool SheetMaker::ShowAnswers(bool show) {
+    if (m_questions.empty()) return false;
+    ShowSheetAnswers(m_table, m_questions, show, m_measure);
     return true;
 }
 

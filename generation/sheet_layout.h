@@ -42,6 +42,11 @@ void LayOutSheet(TableModel& table, const GenerationRequest& request,
                  const std::vector<Question>& questions, const SheetStyle& style,
                  const std::string& timestamp, const TextWidth& measure);
 
+// Writes or removes the answers of a laid-out sheet's questions and sizes its columns and the
+// control's width as for a sheet laid out with or without answers.
+void ShowSheetAnswers(TableModel& table, const std::vector<Question>& questions, bool show,
+                      const TextWidth& measure);
+
 // Generates a sheet from the window's choices into the table and keeps the sheet's timestamp.
 // When the choices admit no question, the user is told what to change and the sheet shown
 // before stays as it was.
@@ -55,6 +60,9 @@ public:
 
     // True when a new sheet was laid out.
     bool GenerateSheet();
+    // Shows or hides the answers of the sheet shown, whose questions, header and time stay.
+    // False when no sheet has been laid out.
+    bool ShowAnswers(bool show);
     const std::string& SheetTimestamp() const { return m_sheetTimestamp; }
 
 private:
@@ -67,6 +75,7 @@ private:
     LocaleNames m_names;
     std::chrono::milliseconds m_budget;
     std::string m_sheetTimestamp;
+    std::vector<Question> m_questions;  // those of the sheet shown
 };
 
 }  // namespace suantiji

@@ -414,6 +414,8 @@ void MainWindow::connectEvents() {
     connect(combo("组合框_设置行高"), &QComboBox::activated, this, [this] { ApplyRowHeight(); });
     connect(findChild<QCheckBox*>("选择框_显示表格线"), &QCheckBox::clicked, this,
             [this] { ToggleGridLines(); });
+    connect(findChild<QCheckBox*>("选择框_显示答案"), &QCheckBox::clicked, this,
+            [this] { ToggleAnswers(); });
 }
 
 bool MainWindow::GenerateSheet() {
@@ -445,6 +447,11 @@ void MainWindow::ApplyRowHeight() {
 void MainWindow::ToggleGridLines() {
     if (m_table->GetCellText(0, 1).empty()) return;
     m_table->SetGridLineMode(IsChecked("选择框_显示表格线") ? GridLines::Both : GridLines::None);
+}
+
+void MainWindow::ToggleAnswers() {
+    // A key to the questions shown, rather than new questions with answers.
+    m_sheetMaker->ShowAnswers(IsChecked("选择框_显示答案"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -156,5 +156,31 @@ TEST(LayOutSheet, ColumnsWidenToTheirWidestTextInTheCellsFont) {
     }
 }
 
+TEST(ShowSheetAnswers, GivesTheSheetLaidOutWithOrWithoutAnswersKeepingItsHeight) {
+    const std::vector<Question> questions = longTexts();
+    TableModel withAnswers;
+    TableModel withoutAnswers;
+    LayOutSheet(withAnswers, requestFor(40, true), questions, {}, "T", halfHeightPerByte);
+    LayOutSheet(withoutAnswers, requestFor(40, false), questions, {}, "T", halfHeightPerByte);
+    auto expectSame = [](const TableModel& table, const TableModel& expected) {
+        for (int row = 0; row < table.RowCount(); ++row) {
+            for (int column = 0; column < table.ColumnCount(); ++column) {
+                EXPECT_EQ(table.GetCellText(row, column), expected.GetCellText(row, column));
+            }
+        }
+        EXPECT_EQ(table.ColumnWidths(), expected.ColumnWidths());
+        EXPECT_EQ(table.ControlWidth(), expected.ControlWidth());
+    };
+
+    TableModel table = withoutAnswers;
+    for (int row = 1; row <= 20; ++row) table.SetRowHeight(row, 30);  // chosen after the layout
+    ShowSheetAnswers(table, questions, true, halfHeightPerByte);
+    expectSame(table, withAnswers);
+    EXPECT_EQ(table.ControlHeight(), withoutAnswers.ControlHeight());
+    EXPECT_EQ(table.RowHeight(1), 30);
+    ShowSheetAnswers(table, questions, false, halfHeightPerByte);
+    expectSame(table, withoutAnswers);
+}
+
 }  // namespace
 }  // namespace suantiji

@@ -269,6 +269,35 @@ TEST_F(MainWindowTest, GenerateButtonLaysOutACompleteSheet) {
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
+TEST_F(MainWindowTest, AnswerBoxWritesAndRemovesTheKeyOfTheSheetShown) {
+    auto* answers = find<QCheckBox>("选择框_显示答案");
+    const TableModel& table = m_window->table();
+    m_window->show();
+    QTest::mouseClick(answers, Qt::LeftButton);  // no sheet yet: only the check mark changes
+    EXPECT_EQ(table.ColumnWidth(7), TableModel::kDefaultColumnWidth);
+    QTest::mouseClick(answers, Qt::LeftButton);
+    ASSERT_TRUE(m_window->GenerateSheet());
+    const TableModel shown = table;
+
+    QTest::mouseClick(answers, Qt::LeftButton);
+    for (int row = 0; row <= 20; ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            EXPECT_EQ(table.GetCellText(row, column), shown.GetCellText(row, column));
+            if (row > 0) {
+                EXPECT_FALSE(table.GetCellText(row, column + 6).empty()) << row;
+            }
+        }
+    }
+    EXPECT_EQ(table.ColumnWidth(1), 160);
+    EXPECT_EQ(table.ColumnWidth(7), 30);
+    EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
+
+    QTest::mouseClick(answers, Qt::LeftButton);
+    EXPECT_EQ(table.ColumnWidths(), shown.ColumnWidths());
+    EXPECT_EQ(table.GetCellText(1, 7), "");
+    EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
+}
+
 // Sheets whose questions or answers outgrow the design's columns, in the fonts they are drawn in.
 TEST_F(MainWindowTest, EveryQuestionAndAnswerFitsItsColumn) {
     struct Case {
