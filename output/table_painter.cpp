@@ -4,9 +4,12 @@
 #include <QColor>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <QTextLayout>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -21,9 +24,6 @@ constexpr int kMaxFontPixels = 500;
 constexpr double kReferencePixels = 200;
 
 QFont styledFont(QFont font, const CellFormat& format) {
-    // Glyphs start on whole pixels: at fractional starts the one-pixel dots of a small ÷ fall
-    // between two pixels and fade to grey, and ÷ reads as +.
-    font.setHintingPreference(QFont::PreferFullHinting);
     font.setWeight(format.fontWeight >= 700 ? QFont::Bold : QFont::Normal);
     font.setItalic(format.italic);
     font.setUnderline(format.underline);
@@ -43,6 +43,45 @@ double emPerCellHeight(const QFont& font) {
 int cellHeightOf(const QFont& font) {
     const QFontMetricsF metrics(font);
     return static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
+}
+
+// Draws a cell's text on one line ("&" as itself), centred vertically and cut at the
+// rectangle, as drawText does, but with every glyph starting on a whole device pixel: at
+// fractional starts the one-pixel dots of a small ÷ fall between two pixels and fade to grey,
+// and ÷ reads as +. (Full hinting would snap them too, but spaces this font's digits unevenly.)
+void drawCellText(QPainter& painter, const QRectF& rect, Alignment alignment, QString text) {
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QTextLayout layout(text, painter.font(), painter.device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setLineWidth(rect.width());
+    layout.endLayout();
+    if (!line.isValid()) return;
+
+    QPointF origin(rect.left(), rect.top() + (rect.height() - line.height()) / 2);
+    if (alignment == Alignment::Right) origin.rx() += rect.width() - line.horizontalAdvance();
+    if (alignment == Alignment::Centre) {
+        origin.rx() += (rect.width() - line.horizontalAdvance()) / 2;
+    }
+    const QTransform toDevice = painter.deviceTransform();
+    const bool snap = toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0;
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    for (QGlyphRun run : layout.glyphRuns()) {
+        if (snap) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF& position : positions) {
+                const double x = toDevice.m11() * (origin.x() + position.x()) + toDevice.dx();
+                position.setX((std::round(x) - toDevice.dx()) / toDevice.m11() - origin.x());
+            }
+            run.setPositions(positions);
+        }
+        painter.drawGlyphRun(origin, run);
+    }
+    painter.restore();
 }
 
 QRectF rectOf(const CellBox& box) {
@@ -123,26 +162,16 @@ void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, in
 
         const Cell& cell = model.CellAt(box.row, box.column);
         if (cell.text.empty()) continue;
-        // The text keeps clear of the cell's own grid lines.
+        // The text keeps a pixel clear of the grid lines around it: its cell's own on its last
+        // pixels and its neighbours' just outside it. A right-aligned "=" would touch the line.
         const double margin = cell.format.margin;
-        const QRectF textRect = rect.adjusted(margin, margin, -margin - (verticalLines ? 1 : 0),
-                                              -margin - (horizontalLines ? 1 : 0));
+        const double clearX = verticalLines ? 1 : 0;
+        const double clearY = horizontalLines ? 1 : 0;
+        const QRectF textRect = rect.adjusted(margin + clearX, margin + clearY,
+                                              -margin - 2 * clearX, -margin - 2 * clearY);
         if (textRect.width() <= 0 || textRect.height() <= 0) continue;
-        int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-        switch (cell.format.alignment) {
-            case Alignment::Centre:
-                flags |= Qt::AlignHCenter;
-                break;
-            case Alignment::Right:
-                flags |= Qt::AlignRight;
-                break;
-            case Alignment::Left:
-                flags |= Qt::AlignLeft;
-                break;
-        }
-        // drawText clips to the rectangle itself; "&" is plain text without TextShowMnemonic.
         painter.setFont(CellFont(cell.format, defaultFont));
-        painter.drawText(textRect, flags, QString::fromStdString(cell.text));
+        drawCellText(painter, textRect, cell.format.alignment, QString::fromStdString(cell.text));
     }
     painter.restore();
 }
