@@ -1,5 +1,6 @@
 #include "generation/sheet_layout.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -22,10 +23,52 @@ constexpr int kHeaderRowHeight = 50;
 constexpr int kLastColumn = 12;
 constexpr const char* kQuestionFace = "黑体";
 
+// Free pixels beside a column's widest text, the grid line's included.
+constexpr int kTextSpare = 6;
+
 int defaultFontHeight(int operandCount) {
     if (operandCount <= 4) return 13;
     if (operandCount == 5) return 12;
     return 10;
+}
+
+// Twenty questions a column in rows 1 to 20, answers six columns to the right.
+int rowOf(std::size_t index) { return 1 + static_cast<int>(index) % kRowsPerColumn; }
+int columnOf(std::size_t index) { return 1 + static_cast<int>(index) / kRowsPerColumn; }
+
+void writeAnswers(TableModel& table, const std::vector<Question>& questions, bool show) {
+    for (std::size_t i = 0; i < questions.size(); ++i) {
+        table.SetCellText(rowOf(i), columnOf(i) + kAnswerOffset, show ? questions[i].answer : "");
+    }
+}
+
+// The design width, or the column's widest text with some pixels to spare where that is wider.
+int columnWidth(const TableModel& table, int column, int designWidth, const TextWidth& measure) {
+    int width = designWidth;
+    for (int row = 1; row < table.RowCount(); ++row) {
+        const Cell& cell = table.CellAt(row, column);
+        if (cell.text.empty()) continue;
+        width = std::max(width, measure(cell.text, cell.format) + kTextSpare);
+    }
+    return width;
+}
+
+// The column widths of a sheet with or without answers.
+void sizeColumns(TableModel& table, bool showAnswers, const TextWidth& measure) {
+    table.SetColumnWidth(0, 5);
+    for (int column = 1; column <= kQuestionColumns; ++column) {
+        table.SetColumnWidth(column, columnWidth(table, column, showAnswers ? 160 : 190, measure));
+        const int answers = column + kAnswerOffset;
+        table.SetColumnWidth(answers, showAnswers ? columnWidth(table, answers, 30, measure) : 0);
+    }
+    table.SetColumnWidth(6, 80);
+    table.SetColumnWidth(kLastColumn, 5);
+}
+
+int columnsWidth(const TableModel& table) {
+    int width = 0;
+    for (int column = 0; column <= kLastColumn; ++column) width += table.ColumnWidth(column);
+    return width;
 }
 
 }  // namespace
@@ -77,18 +120,13 @@ SheetStyle ReadSheetStyle(const ControlHost& controls) {
 
 void LayOutSheet(TableModel& table, const GenerationRequest& request,
                  const std::vector<Question>& questions, const SheetStyle& style,
-                 const std::string& timestamp) {
+                 const std::string& timestamp, const TextWidth& measure) {
     table.ClearTable();
 
-    // Twenty questions a column in rows 1 to 20, answers six columns to the right.
     for (std::size_t i = 0; i < questions.size(); ++i) {
-        const int row = 1 + static_cast<int>(i) % kRowsPerColumn;
-        const int column = 1 + static_cast<int>(i) / kRowsPerColumn;
-        table.SetCellText(row, column, QuestionDisplayText(questions[i]));
-        if (request.showAnswers) {
-            table.SetCellText(row, column + kAnswerOffset, questions[i].answer);
-        }
+        table.SetCellText(rowOf(i), columnOf(i), QuestionDisplayText(questions[i]));
     }
+    if (request.showAnswers) writeAnswers(table, questions, true);
 
     const CellRange questionCells{1, 1, 20, kQuestionColumns};
     if (request.gridLines) table.SetGridLineMode(GridLines::Both);
@@ -101,13 +139,7 @@ void LayOutSheet(TableModel& table, const GenerationRequest& request,
     if (style.leftAligned) table.SetAlignment(questionCells, Alignment::Left);
     table.SetFontStyle(questionCells, FontStyle::Bold);
     table.SetRowHeight(0, kHeaderRowHeight);
-    table.SetColumnWidth(0, 5);
-    for (int column = 1; column <= kQuestionColumns; ++column) {
-        table.SetColumnWidth(column, request.showAnswers ? 160 : 190);
-        table.SetColumnWidth(column + kAnswerOffset, request.showAnswers ? 30 : 0);
-    }
-    table.SetColumnWidth(6, 80);
-    table.SetColumnWidth(kLastColumn, 5);
+    sizeColumns(table, request.showAnswers, measure);
     table.MergeCells({0, 1, 0, 6});
     table.MergeCells({0, 7, 0, 12});
     table.SetAlignment({0, 1, 0, 6}, Alignment::Centre);
@@ -116,20 +148,27 @@ void LayOutSheet(TableModel& table, const GenerationRequest& request,
     table.SetCellText(0, 1, SheetHeaderText(request.questionCount, timestamp));
     table.SetCellText(0, 7, "参考答案");
 
-    int width = 0;
-    for (int column = 0; column <= kLastColumn; ++column) width += table.ColumnWidth(column);
     int height = 0;
     for (int row = 0; row < table.RowCount(); ++row) height += table.RowHeight(row);
-    table.SetControlSize(width + 5, height + 5);
+    table.SetControlSize(columnsWidth(table) + 5, height + 5);
+}
+
+void ShowSheetAnswers(TableModel& table, const std::vector<Question>& questions, bool show,
+                      const TextWidth& measure) {
+    writeAnswers(table, questions, show);
+    sizeColumns(table, show, measure);
+    // The height stays: it was the sheet's when laid out, whatever row height was chosen since.
+    table.SetControlSize(columnsWidth(table) + 5, table.ControlHeight());
 }
 
 SheetMaker::SheetMaker(ControlHost& controls, TableModel& table, RandomSource& random,
-                       MessageBox& messages, Clock clock, LocaleNames names,
+                       MessageBox& messages, TextWidth measure, Clock clock, LocaleNames names,
                        std::chrono::milliseconds budget)
     : m_controls(controls),
       m_table(table),
       m_random(random),
       m_messages(messages),
+      m_measure(std::move(measure)),
       m_clock(std::move(clock)),
       m_names(std::move(names)),
       m_budget(budget) {}
@@ -147,7 +186,15 @@ bool SheetMaker::GenerateSheet() {
         return false;
     }
     m_sheetTimestamp = MakeSheetTimestamp(m_clock(), m_names);
-    LayOutSheet(m_table, request, outcome.questions, ReadSheetStyle(m_controls), m_sheetTimestamp);
+    m_questions = std::move(outcome.questions);
+    LayOutSheet(m_table, request, m_questions, ReadSheetStyle(m_controls), m_sheetTimestamp,
+                m_measure);
+    return true;
+}
+
+bool SheetMaker::ShowAnswers(bool show) {
+    if (m_questions.empty()) return false;
+    ShowSheetAnswers(m_table, m_questions, show, m_measure);
     return true;
 }
 

@@ -27,9 +27,16 @@ void InstallFontSubstitutes() {
                       QStringLiteral("WenQuanYi Zen Hei Sharp")});
     if (serif.isEmpty()) serif = sans;
     if (sans.isEmpty()) return;
+    // The first family that has a glyph draws it. The CJK sans draws ÷ at the sheet's 10 to 13
+    // pixels with dots that fuse into the bar or fade to grey, so that it reads as +; this
+    // Latin sans keeps them dark and apart. Chinese text still comes from the CJK sans.
+    QStringList sansFamilies{sans};
+    const QString latin =
+        firstPresent({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    if (!latin.isEmpty()) sansFamilies.prepend(latin);
     for (const QString& face : {QStringLiteral("黑体"), QStringLiteral("SimHei")}) {
         QFont::removeSubstitutions(face);
-        QFont::insertSubstitution(face, sans);
+        QFont::insertSubstitutions(face, sansFamilies);
     }
     for (const QString& face : {QStringLiteral("SimSun"), QStringLiteral("宋体")}) {
         QFont::removeSubstitutions(face);

@@ -54,6 +54,10 @@ struct Cell {
     CellFormat format;
 };
 
+// The width in pixels that a text takes when drawn in a cell of a format. The table knows no
+// fonts: whoever draws the cells measures their texts.
+using TextWidth = std::function<int(const std::string& text, const CellFormat& format)>;
+
 // The sheet table: a grid of cells with row heights, column widths, merges, grid lines and the
 // control size. Sizes are screen pixels. Operations outside the table do nothing and report
 // false, -1 or the empty text. Every change is announced to the listener, which repaints.

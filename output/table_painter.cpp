@@ -4,9 +4,12 @@
 #include <QColor>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <QTextLayout>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -42,6 +45,45 @@ int cellHeightOf(const QFont& font) {
     return static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
 }
 
+// Draws a cell's text on one line ("&" as itself), centred vertically and cut at the
+// rectangle, as drawText does, but with every glyph starting on a whole device pixel: at
+// fractional starts the one-pixel dots of a small ÷ fall between two pixels and fade to grey,
+// and ÷ reads as +. (Full hinting would snap them too, but spaces this font's digits unevenly.)
+void drawCellText(QPainter& painter, const QRectF& rect, Alignment alignment, QString text) {
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QTextLayout layout(text, painter.font(), painter.device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setLineWidth(rect.width());
+    layout.endLayout();
+    if (!line.isValid()) return;
+
+    QPointF origin(rect.left(), rect.top() + (rect.height() - line.height()) / 2);
+    if (alignment == Alignment::Right) origin.rx() += rect.width() - line.horizontalAdvance();
+    if (alignment == Alignment::Centre) {
+        origin.rx() += (rect.width() - line.horizontalAdvance()) / 2;
+    }
+    const QTransform toDevice = painter.deviceTransform();
+    const bool snap = toDevice.type() <= QTransform::TxScale && toDevice.m11() > 0;
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    for (QGlyphRun run : layout.glyphRuns()) {
+        if (snap) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF& position : positions) {
+                const double x = toDevice.m11() * (origin.x() + position.x()) + toDevice.dx();
+                position.setX((std::round(x) - toDevice.dx()) / toDevice.m11() - origin.x());
+            }
+            run.setPositions(positions);
+        }
+        painter.drawGlyphRun(origin, run);
+    }
+    painter.restore();
+}
+
 QRectF rectOf(const CellBox& box) {
     return {static_cast<double>(box.x), static_cast<double>(box.y), static_cast<double>(box.width),
             static_cast<double>(box.height)};
@@ -70,6 +112,20 @@ QFont CellFont(const CellFormat& format, const QFont& defaultFont) {
     const long pixels = std::lround(cellHeight * emPerCellHeight(font));
     font.setPixelSize(static_cast<int>(std::clamp<long>(pixels, 1, kMaxFontPixels)));
     return font;
+}
+
+int CellTextWidth(const std::string& text, const CellFormat& format) {
+    const QFont font = CellFont(format, DefaultCellFont());
+    const QString string = QString::fromStdString(text);
+    double width = QFontMetricsF(font).horizontalAdvance(string);
+    if (font.pixelSize() > 0) {
+        QFont unhinted = font;
+        unhinted.setHintingPreference(QFont::PreferNoHinting);
+        unhinted.setPixelSize(static_cast<int>(kReferencePixels));
+        const double scale = font.pixelSize() / kReferencePixels;
+        width = std::max(width, QFontMetricsF(unhinted).horizontalAdvance(string) * scale);
+    }
+    return static_cast<int>(std::ceil(width));
 }
 
 void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, int lastRow,
@@ -106,26 +162,16 @@ void PaintTableRows(QPainter& painter, const TableModel& model, int firstRow, in
 
         const Cell& cell = model.CellAt(box.row, box.column);
         if (cell.text.empty()) continue;
-        // The text keeps clear of the cell's own grid lines.
+        // The text keeps a pixel clear of the grid lines around it: its cell's own on its last
+        // pixels and its neighbours' just outside it. A right-aligned "=" would touch the line.
         const double margin = cell.format.margin;
-        const QRectF textRect = rect.adjusted(margin, margin, -margin - (verticalLines ? 1 : 0),
-                                              -margin - (horizontalLines ? 1 : 0));
+        const double clearX = verticalLines ? 1 : 0;
+        const double clearY = horizontalLines ? 1 : 0;
+        const QRectF textRect = rect.adjusted(margin + clearX, margin + clearY,
+                                              -margin - 2 * clearX, -margin - 2 * clearY);
         if (textRect.width() <= 0 || textRect.height() <= 0) continue;
-        int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-        switch (cell.format.alignment) {
-            case Alignment::Centre:
-                flags |= Qt::AlignHCenter;
-                break;
-            case Alignment::Right:
-                flags |= Qt::AlignRight;
-                break;
-            case Alignment::Left:
-                flags |= Qt::AlignLeft;
-                break;
-        }
-        // drawText clips to the rectangle itself; "&" is plain text without TextShowMnemonic.
         painter.setFont(CellFont(cell.format, defaultFont));
-        painter.drawText(textRect, flags, QString::fromStdString(cell.text));
+        drawCellText(painter, textRect, cell.format.alignment, QString::fromStdString(cell.text));
     }
     painter.restore();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <string>
 
 #include "output/table_model.h"
 
@@ -16,6 +17,10 @@ QFont DefaultCellFont();
 // descent), 0 the default font's height, a negative one an em size of its magnitude. Absurd
 // heights are capped at 500 pixels so that painting never stalls on them.
 QFont CellFont(const CellFormat& format, const QFont& defaultFont);
+
+// The width of a text in a cell of the format, in table pixels, rounded up: the wider of its
+// width on screen and its unhinted width, which paper and PDF scale up.
+int CellTextWidth(const std::string& text, const CellFormat& format);
 
 // Paints rows [firstRow, lastRow] with the painter's origin at the top-left corner of firstRow:
 // white cells, black text with each cell's font, alignment and margin, merged ranges as one

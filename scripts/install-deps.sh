@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
     libpcre2-dev duktape-dev
     # run
-    fonts-wqy-zenhei qt6-qpa-plugins qt6-translations-l10n
+    fonts-wqy-zenhei fonts-liberation2 qt6-qpa-plugins qt6-translations-l10n
     # test: the CUPS test printer, a real X server and readers for what the program writes
     cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
     xvfb xauth xdotool x11-utils imagemagick python3-pil

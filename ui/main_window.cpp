@@ -23,6 +23,7 @@
 #include "output/qt_save_dialog.h"
 #include "output/save_picture.h"
 #include "output/table_model.h"
+#include "output/table_painter.h"
 #include "output/table_widget.h"
 #include "ui/app_icon.h"
 #include "ui/gap_label.h"
@@ -244,8 +245,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     if (!services.askForPrinter) services.askForPrinter = ShowPrintDialog;
     if (!services.clock) services.clock = LocalNow;
     m_owned->services = services;
-    m_sheetMaker = std::make_unique<SheetMaker>(
-        *this, *m_table, *services.random, *services.messages, services.clock, SystemLocaleNames());
+    m_sheetMaker =
+        std::make_unique<SheetMaker>(*this, *m_table, *services.random, *services.messages,
+                                     CellTextWidth, services.clock, SystemLocaleNames());
     m_printActions = std::make_unique<PrintActions>(std::move(spooler), *services.messages,
                                                     services.askForPrinter);
 
@@ -424,6 +426,8 @@ void MainWindow::connectEvents() {
     connect(combo("组合框_设置行高"), &QComboBox::activated, this, [this] { ApplyRowHeight(); });
     connect(findChild<QCheckBox*>("选择框_显示表格线"), &QCheckBox::clicked, this,
             [this] { ToggleGridLines(); });
+    connect(findChild<QCheckBox*>("选择框_显示答案"), &QCheckBox::clicked, this,
+            [this] { ToggleAnswers(); });
 }
 
 bool MainWindow::GenerateSheet() {
@@ -456,6 +460,11 @@ void MainWindow::ApplyRowHeight() {
 void MainWindow::ToggleGridLines() {
     if (m_table->GetCellText(0, 1).empty()) return;
     m_table->SetGridLineMode(IsChecked("选择框_显示表格线") ? GridLines::Both : GridLines::None);
+}
+
+void MainWindow::ToggleAnswers() {
+    // A key to the questions shown, rather than new questions with answers.
+    m_sheetMaker->ShowAnswers(IsChecked("选择框_显示答案"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

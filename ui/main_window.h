@@ -64,6 +64,7 @@ public:
     void ApplyPrinterChoice();
     void ApplyRowHeight();
     void ToggleGridLines();
+    void ToggleAnswers();
 
     // Sizes and places the window for a screen whose free area is `available`: as designed with
     // its frame centred where it fits, otherwise as large as the area with the whole frame on it

@@ -63,7 +63,8 @@ start_program() {
 }
 
 newest_pdf() { ls -t "$pdf_dir"/*.pdf 2>/dev/null | head -n 1; }
-# Clicks 打印 and waits for a new job's PDF; $pdf names it, or is empty when none came.
+# Clicks 打印 and waits for a new job's PDF, written whole; $pdf names it, or is empty when none
+# came.
 print_sheet() {
     local before
     before=$(newest_pdf || true)
@@ -71,7 +72,10 @@ print_sheet() {
     pdf=
     for _ in $(seq 150); do
         pdf=$(newest_pdf || true)
-        [[ -n $pdf && $pdf != "$before" ]] && return 0
+        if [[ -n $pdf && $pdf != "$before" ]]; then
+            for _ in $(seq 50); do pdfinfo "$pdf" >/dev/null 2>&1 && return 0; sleep 0.1; done
+            return 0
+        fi
         pdf=
         sleep 0.2
     done
@@ -86,7 +90,11 @@ step "X server up"
 start_program
 [[ -d "$folder/data" ]] || fail "the data folder was not created at start-up"
 shot 01-started
-step "program started, window shown"
+icons=$(xprop -id "$window" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | sort -u | tr '\n' ' ')
+for size in 16 32 48 64; do
+    [[ $icons == *"Icon ($size x $size)"* ]] || fail "the window has no $size px icon: $icons"
+done
+step "program started, window shown with its icon"
 
 click 56 664  # 按钮_出题 (出题预览)
 shot 02-default-sheet
@@ -222,4 +230,57 @@ differing=$(compare -metric AE -fuzz 5% "$artifacts/choices-before.png" "$artifa
 # Only the focus frame may differ between the two pictures of the choices.
 [[ ${differing%% *} -lt 400 ]] || fail "the restarted window shows other choices ($differing pixels differ)"
 step "restarted: the choices are back"
+
+# Nine numbers up to 30,000 with answers and grid lines (both restored): wider than the design's
+# columns, which widen so that no question or answer is cut.
+click 52 74  # 组合框_n元运算: open the list, take its last item, 9
+xdotool key End Return
+sleep 0.4
+for edit in "100 202 30000" "236 202 100000"; do  # 编辑框_数字范围, 编辑框_答案范围
+    read -r x y value <<<"$edit"
+    click "$x" "$y"
+    xdotool key ctrl+a type "$value"
+done
+click 56 664
+shot 09-long-sheet
+save_as e2e-long.png
+read -r kind width height <<<"$(identify -format '%m %w %h' "$saved")"
+[[ $kind == PNG && $height == 735 ]] && ((width > 1045)) ||
+    fail "the long sheet's picture is $kind ${width}x$height, not a PNG wider than 1045, 735 high"
+cp "$saved" "$artifacts/10-long-sheet.png"
+# Cells lie between the grid lines: columns of light grey from the first question row to the
+# last, rows of it across the sheet. Text that reaches a cell's first or last pixel is cut.
+/usr/bin/python3 - "$saved" <<'PY' || fail "text touches a cell's edge in the long sheet"
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1]).convert("L")
+w, h = im.size
+px = im.load()
+top, bottom = 2 + 50, h - 3  # the rows, inside the control's border
+xs = [x for x in range(w) if all(px[x, y] == 192 for y in range(top, bottom))]
+ys = [y for y in range(top, bottom) if all(px[x, y] == 192 for x in range(7, xs[-1]))]
+written = 0
+for left, right in zip(xs, xs[1:]):
+    for upper, lower in zip([top - 1] + ys, ys):
+        ink = [(x, y) for x in range(left + 1, right) for y in range(upper + 1, lower)
+               if px[x, y] < 160]
+        if not ink:
+            continue
+        written += 1
+        edges = {x for x, _ in ink} & {left + 1, right - 1}
+        if edges:
+            sys.exit(f"cell {left}..{right} x {upper}..{lower}: ink on its edge column {edges}")
+print(f"{w}x{h}: {written} cells with text, columns at {xs}")
+sys.exit(0 if written == 200 else f"{written} cells with text, expected 200")
+PY
+step "long sheet saved as PNG ${width}x$height, no text cut"
+
+print_sheet
+[[ -n $pdf ]] || fail "the long sheet did not print"
+pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
+[[ $pages == 1 ]] || fail "the long sheet prints on $pages pages, expected 1"
+questions=$(pdftotext "$pdf" - | grep -o '=' | wc -l)
+[[ $questions == 100 ]] || fail "the printed long sheet has $questions questions, expected 100"
+pdftoppm -png -r 100 -singlefile "$pdf" "$artifacts/11-long-printed"
+step "long sheet printed on one page"
 echo "e2e: passed"

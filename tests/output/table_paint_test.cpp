@@ -143,6 +143,71 @@ TEST_F(TablePaint, FontHeightIsTheCharacterCellHeight) {
                 1.0);
 }
 
+// What lies beyond a sign's bar (its widest row of ink) in one direction: a dark mark, and
+// whether a clear row separates it from the bar.
+struct Mark {
+    bool dark = false;
+    bool apart = false;
+};
+
+// The sign alone in a cell of the questions' font (bold "黑体" of that height), painted `x`
+// pixels from the image's left edge.
+Mark markBeyondBar(const QString& sign, int height, double x, int step) {
+    constexpr int kSide = 48;
+    constexpr int kInk = 96;     // some 60 % covered or more: reads as black
+    constexpr int kClear = 128;  // every pixel of the row less than half covered
+    TableModel model = smallTable();
+    model.SetCellText(0, 0, sign.toStdString());
+    model.SetFontFace({0, 0, 0, 0}, "黑体");
+    model.SetFontHeight({0, 0, 0, 0}, height);
+    model.SetFontStyle({0, 0, 0, 0}, FontStyle::Bold);
+    QImage image(kSide, kSide, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(x, 0);
+    PaintTableRows(painter, model, 0, 0, DefaultCellFont());
+    painter.end();
+
+    std::vector<int> darkest(kSide, 255);
+    std::vector<int> ink(kSide, 0);
+    for (int y = 0; y < kSide; ++y) {
+        for (int column = 0; column < kSide; ++column) {
+            const int grey = qGray(image.pixel(column, y));
+            darkest[y] = std::min(darkest[y], grey);
+            ink[y] += grey < kInk ? 1 : 0;
+        }
+    }
+    int y = static_cast<int>(std::max_element(ink.begin(), ink.end()) - ink.begin());
+    while (y >= 0 && y < kSide && ink[y] > 0) y += step;  // the bar and whatever joins it
+    Mark mark;
+    bool clearRow = false;
+    for (; y >= 0 && y < kSide && !mark.dark; y += step) {
+        clearRow = clearRow || darkest[y] >= kClear;
+        mark.dark = ink[y] > 0;
+    }
+    mark.apart = mark.dark && clearRow;
+    return mark;
+}
+
+// The layout's heights: 13 for 2 to 4 numbers, 12 for 5, 10 for 6 and more. A ÷ whose dots
+// fuse into its bar or fade to grey reads as +. In a question a sign may fall at any fraction
+// of a pixel.
+TEST_F(TablePaint, DivisionSignKeepsDarkDotsApartFromItsBar) {
+    for (int height : {10, 12, 13}) {
+        for (double x : {0.0, 0.25, 0.5, 0.75}) {
+            for (int step : {-1, 1}) {
+                const Mark dot = markBeyondBar(QStringLiteral("÷"), height, x, step);
+                EXPECT_TRUE(dot.dark) << height << " px at " << x << ", step " << step;
+                if (height >= 12) {
+                    EXPECT_TRUE(dot.apart) << height << " px at " << x << ", step " << step;
+                }
+                // The plus sign's stroke runs on from its bar: the check tells the two apart.
+                EXPECT_FALSE(markBeyondBar(QStringLiteral("+"), height, x, step).dark) << height;
+            }
+        }
+    }
+}
+
 TEST_F(TablePaint, WidgetFollowsTheModelAndDrawsInsideItsBorder) {
     TableModel model;
     auto widget = std::make_unique<TableWidget>(model);

@@ -26,6 +26,7 @@
 #include "generation/sheet_layout.h"
 #include "output/printer_spooler.h"
 #include "output/table_model.h"
+#include "output/table_painter.h"
 #include "output/table_widget.h"
 #include "settings/gbk_text.h"
 #include "tests/support/recording_message_box.h"
@@ -99,7 +100,12 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
     EXPECT_EQ(m_window->windowTitle(), QStringLiteral("禾木算题机v1.3    BY：岚禾坊"));
     EXPECT_EQ(m_window->minimumSize(), m_window->maximumSize());
     EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(m_window->windowIcon().isNull());
+    for (int size : {16, 32, 48, 64}) {
+        // A pixmap of its own size: the picture of that size is there, not one scaled from it.
+        const QImage image = m_window->windowIcon().pixmap(size).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size));
+        EXPECT_TRUE(image.hasAlphaChannel()) << size;
+    }
     for (const char* name : {"选择框_加", "选择框_减"}) EXPECT_TRUE(m_window->IsChecked(name));
     for (const char* name : {"选择框_乘", "选择框_除", "选择框_显示答案", "选择框_括号题型混合出题",
                              "选择框_括号题型单一出题", "选择框_每步整数", "选择框_题目不重复",
@@ -264,6 +270,67 @@ TEST_F(MainWindowTest, GenerateButtonLaysOutACompleteSheet) {
     EXPECT_EQ(table.ControlHeight(), 735);
     EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
     EXPECT_TRUE(m_messages.shown.empty());
+}
+
+TEST_F(MainWindowTest, AnswerBoxWritesAndRemovesTheKeyOfTheSheetShown) {
+    auto* answers = find<QCheckBox>("选择框_显示答案");
+    const TableModel& table = m_window->table();
+    m_window->show();
+    QTest::mouseClick(answers, Qt::LeftButton);  // no sheet yet: only the check mark changes
+    EXPECT_EQ(table.ColumnWidth(7), TableModel::kDefaultColumnWidth);
+    QTest::mouseClick(answers, Qt::LeftButton);
+    ASSERT_TRUE(m_window->GenerateSheet());
+    const TableModel shown = table;
+
+    QTest::mouseClick(answers, Qt::LeftButton);
+    for (int row = 0; row <= 20; ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            EXPECT_EQ(table.GetCellText(row, column), shown.GetCellText(row, column));
+            if (row > 0) {
+                EXPECT_FALSE(table.GetCellText(row, column + 6).empty()) << row;
+            }
+        }
+    }
+    EXPECT_EQ(table.ColumnWidth(1), 160);
+    EXPECT_EQ(table.ColumnWidth(7), 30);
+    EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
+
+    QTest::mouseClick(answers, Qt::LeftButton);
+    EXPECT_EQ(table.ColumnWidths(), shown.ColumnWidths());
+    EXPECT_EQ(table.GetCellText(1, 7), "");
+    EXPECT_EQ(m_window->tableWidget()->size(), QSize(1045, 735));
+}
+
+// Sheets whose questions or answers outgrow the design's columns, in the fonts they are drawn in.
+TEST_F(MainWindowTest, EveryQuestionAndAnswerFitsItsColumn) {
+    struct Case {
+        const char* operands;
+        const char* numberLimit;
+        const char* answerLimit;
+        const char* customHeight;  // nullptr: by the number of operands
+    };
+    const Case cases[] = {{"9", "30000", "100000", nullptr}, {"6", "100", "1000", "24"}};
+    for (const Case& c : cases) {
+        m_window->SetCurrentIndex("组合框_n元运算", std::stoi(c.operands) - 2);
+        m_window->SetContentText("编辑框_数字范围", c.numberLimit);
+        m_window->SetContentText("编辑框_答案范围", c.answerLimit);
+        m_window->SetChecked("选择框_自定义字号", c.customHeight != nullptr);
+        if (c.customHeight) m_window->SetContentText("编辑框_自定义字号", c.customHeight);
+        m_window->SetChecked("选择框_显示答案", true);
+        m_window->SetChecked("选择框_显示表格线", true);
+        ASSERT_TRUE(m_window->GenerateSheet());
+        const TableModel& table = m_window->table();
+        for (int row = 1; row <= 20; ++row) {
+            for (int column : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11}) {
+                const Cell& cell = table.CellAt(row, column);
+                // A pixel clear on either side besides the grid line.
+                EXPECT_LE(CellTextWidth(cell.text, cell.format) + 3, table.ColumnWidth(column))
+                    << c.numberLimit << " " << cell.text;
+            }
+        }
+        EXPECT_GT(table.ControlWidth(), 1045) << c.numberLimit;
+        EXPECT_EQ(m_window->tableWidget()->width(), table.ControlWidth());
+    }
 }
 
 TEST_F(MainWindowTest, ARequestWithoutQuestionsKeepsTheSheetAndSaysWhy) {
