@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace suantiji {
@@ -19,25 +20,25 @@ class ControlHost {
 public:
     virtual ~ControlHost() = default;
 
-    virtual std::vector<std::string> ControlsOfKind(const std::string& kindName) const = 0;
+    virtual std::vector<std::string> ControlsOfKind(std::string_view kindName) const = 0;
 
-    virtual bool IsChecked(const std::string& name) const = 0;
-    virtual void SetChecked(const std::string& name, bool checked) = 0;
+    virtual bool IsChecked(std::string_view name) const = 0;
+    virtual void SetChecked(std::string_view name, bool checked) = 0;
 
     // Edit box content; for a drop-down list the selected item's text (empty with none).
-    virtual std::string ContentText(const std::string& name) const = 0;
+    virtual std::string ContentText(std::string_view name) const = 0;
     // Edit box: sets the content. Drop-down list: stores the text, changes no item or selection.
-    virtual void SetContentText(const std::string& name, const std::string& text) = 0;
+    virtual void SetContentText(std::string_view name, const std::string& text) = 0;
 
-    virtual int CurrentIndex(const std::string& name) const = 0;
+    virtual int CurrentIndex(std::string_view name) const = 0;
     // Clamps: above the last index selects the last item, below -1 becomes -1. Raises no event.
-    virtual void SetCurrentIndex(const std::string& name, int index) = 0;
-    virtual int ItemCount(const std::string& name) const = 0;
-    virtual std::string ItemText(const std::string& name, int index) const = 0;  // "" outside
-    virtual int ItemValue(const std::string& name, int index) const = 0;         // -1 outside
+    virtual void SetCurrentIndex(std::string_view name, int index) = 0;
+    virtual int ItemCount(std::string_view name) const = 0;
+    virtual std::string ItemText(std::string_view name, int index) const = 0;  // "" outside
+    virtual int ItemValue(std::string_view name, int index) const = 0;         // -1 outside
     // Returns the new item's index, or -1 when the list refuses it.
-    virtual int AppendItem(const std::string& name, const std::string& text, int value = 0) = 0;
-    virtual void ClearItems(const std::string& name) = 0;
+    virtual int AppendItem(std::string_view name, const std::string& text, int value = 0) = 0;
+    virtual void ClearItems(std::string_view name) = 0;
 };
 
 }  // namespace suantiji

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/control_host.h"
+#include "common/control_table.h"
 #include "common/message_box.h"
 #include "common/text.h"
 #include "generation/question_generator.h"
@@ -90,31 +91,32 @@ std::string MakeSheetTimestamp(const DateTimeFields& when, const LocaleNames& na
 }
 
 GenerationRequest ReadGenerationRequest(const ControlHost& controls) {
+    using namespace control;
     GenerationRequest request;
-    request.operandCount = TextToInteger(controls.ContentText("组合框_n元运算"));
+    request.operandCount = TextToInteger(controls.ContentText(kOperandCount));
     request.operators.clear();
-    static constexpr std::array<std::pair<const char*, const char*>, 4> kOperators{
-        {{"选择框_加", "+"}, {"选择框_减", "-"}, {"选择框_乘", "*"}, {"选择框_除", "/"}}};
+    static constexpr std::array<std::pair<std::string_view, const char*>, 4> kOperators{
+        {{kAdd, "+"}, {kSubtract, "-"}, {kMultiply, "*"}, {kDivide, "/"}}};
     for (const auto& [name, symbol] : kOperators) {
         if (controls.IsChecked(name)) request.operators.emplace_back(symbol);
     }
-    request.numberLimit = TextToInteger(controls.ContentText("编辑框_数字范围"));
-    request.answerLimit = TextToInteger(controls.ContentText("编辑框_答案范围"));
-    request.questionCount = TextToInteger(controls.ContentText("组合框_出题数量"));
-    request.showAnswers = controls.IsChecked("选择框_显示答案");
-    request.mixedBrackets = controls.IsChecked("选择框_括号题型混合出题");
-    request.bracketsOnly = controls.IsChecked("选择框_括号题型单一出题");
-    request.gridLines = controls.IsChecked("选择框_显示表格线");
-    request.wholeSteps = controls.IsChecked("选择框_每步整数");
-    request.noRepeats = controls.IsChecked("选择框_题目不重复");
+    request.numberLimit = TextToInteger(controls.ContentText(kNumberLimit));
+    request.answerLimit = TextToInteger(controls.ContentText(kAnswerLimit));
+    request.questionCount = TextToInteger(controls.ContentText(kQuestionCount));
+    request.showAnswers = controls.IsChecked(kShowAnswers);
+    request.mixedBrackets = controls.IsChecked(kMixedBrackets);
+    request.bracketsOnly = controls.IsChecked(kBracketsOnly);
+    request.gridLines = controls.IsChecked(kGridLines);
+    request.wholeSteps = controls.IsChecked(kWholeSteps);
+    request.noRepeats = controls.IsChecked(kNoRepeats);
     return request;
 }
 
 SheetStyle ReadSheetStyle(const ControlHost& controls) {
     SheetStyle style;
-    style.customFontSize = controls.IsChecked("选择框_自定义字号");
-    style.customFontHeight = TextToInteger(controls.ContentText("编辑框_自定义字号"));
-    style.leftAligned = controls.IsChecked("选择框_左对齐");
+    style.customFontSize = controls.IsChecked(control::kCustomFontSize);
+    style.customFontHeight = TextToInteger(controls.ContentText(control::kFontSize));
+    style.leftAligned = controls.IsChecked(control::kLeftAligned);
     return style;
 }
 

@@ -20,14 +20,14 @@ PrinterList ReadPrinterList(PrinterSpooler& spooler) {
 }
 
 void FillPrinterList(ControlHost& host, const PrinterList& list) {
-    const int first = host.ItemCount(kPrinterComboName);
-    for (const std::string& name : list.printers) host.AppendItem(kPrinterComboName, name, 0);
-    const int end = host.ItemCount(kPrinterComboName);
+    const int first = host.ItemCount(control::kPrinters);
+    for (const std::string& name : list.printers) host.AppendItem(control::kPrinters, name, 0);
+    const int end = host.ItemCount(control::kPrinters);
 
     if (list.defaultName.empty()) return;
     for (int i = first; i < end; ++i) {
-        if (IsDefault(host.ItemText(kPrinterComboName, i), list.defaultName)) {
-            host.SetCurrentIndex(kPrinterComboName, i);
+        if (IsDefault(host.ItemText(control::kPrinters, i), list.defaultName)) {
+            host.SetCurrentIndex(control::kPrinters, i);
         }
     }
 }
@@ -37,7 +37,7 @@ void FillPrinterList(ControlHost& host, PrinterSpooler& spooler) {
 }
 
 std::string ChosenPrinter(const ControlHost& host) {
-    return host.ItemText(kPrinterComboName, host.CurrentIndex(kPrinterComboName));
+    return host.ItemText(control::kPrinters, host.CurrentIndex(control::kPrinters));
 }
 
 bool MakeDefaultPrinter(PrinterSpooler& spooler, const std::string& name) {

@@ -4,12 +4,11 @@
 #include <vector>
 
 #include "common/control_host.h"
+#include "common/control_table.h"
 #include "common/message_box.h"
 #include "output/printer_spooler.h"
 
 namespace suantiji {
-
-inline constexpr const char* kPrinterComboName = "组合框_打印机";
 
 // Told when the print system has not answered the button in time.
 inline constexpr const char* kPrinterChoiceNoAnswer = "打印机没有响应，默认打印机设置失败！";

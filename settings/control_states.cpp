@@ -3,6 +3,7 @@
 #include <functional>
 #include <string_view>
 
+#include "common/control_table.h"
 #include "common/program_folder.h"
 #include "common/text.h"
 #include "settings/combo_record.h"
@@ -186,22 +187,29 @@ void SaveComboBoxStates(ControlHost& host, const std::string& settingsPath,
                [&](ProfileFile& profile) { saveComboBoxes(host, profile, exclusionList); });
 }
 
-void RestoreControlStates(ControlHost& host, const std::string& settingsPath) {
-    const ProfileFile profile = ProfileFile::Load(pathOrDefault(settingsPath));
-    if (profile.source() != ProfileFile::Source::Loaded) return;
+void RestoreControlStates(ControlHost& host, const ProfileFile& profile) {
     restoreRadioButtons(host, profile);
     restoreCheckBoxes(host, profile);
     restoreEditBoxes(host, profile);
     restoreComboBoxes(host, profile);
 }
 
+void SaveControlStates(ControlHost& host, ProfileFile& profile) {
+    saveRadioButtons(host, profile);
+    saveCheckBoxes(host, profile);
+    saveEditBoxes(host, profile);
+    // The printer list is rebuilt from the system at every start.
+    saveComboBoxes(host, profile, std::string(control::kPrinters));
+}
+
+void RestoreControlStates(ControlHost& host, const std::string& settingsPath) {
+    const ProfileFile profile = ProfileFile::Load(pathOrDefault(settingsPath));
+    if (profile.source() != ProfileFile::Source::Loaded) return;
+    RestoreControlStates(host, profile);
+}
+
 void SaveControlStates(ControlHost& host, const std::string& settingsPath) {
-    saveToFile(settingsPath, [&](ProfileFile& profile) {
-        saveRadioButtons(host, profile);
-        saveCheckBoxes(host, profile);
-        saveEditBoxes(host, profile);
-        saveComboBoxes(host, profile, kPrinterComboExclusion);
-    });
+    saveToFile(settingsPath, [&](ProfileFile& profile) { SaveControlStates(host, profile); });
 }
 
 }  // namespace suantiji

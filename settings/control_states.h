@@ -7,9 +7,6 @@
 
 namespace suantiji {
 
-// Control names separated by "|"; a control whose name equals one of them exactly is not saved.
-inline constexpr const char* kPrinterComboExclusion = "组合框_打印机";
-
 // programFolder + "/data/config.abc": the file the window's states live in.
 std::string SettingsFilePath(const std::string& programFolder);
 // Makes sure programFolder + "/data" exists and returns programFolder + "/data/setsoft.ini".
@@ -23,6 +20,10 @@ void RestoreControlStates(ControlHost& host, const std::string& settingsPath);
 // replaces the file in one step. Failures are silent; an existing file that cannot be read is
 // left alone rather than overwritten.
 void SaveControlStates(ControlHost& host, const std::string& settingsPath);
+
+// The same on a profile already in memory.
+void RestoreControlStates(ControlHost& host, const ProfileFile& profile);
+void SaveControlStates(ControlHost& host, ProfileFile& profile);
 
 // The eight steps, each on its own file: read, or read, change and write back. With the
 // default path above they complete the interface as it is specified; only tests call them

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/control_host.h"
 #include "generation/sheet_layout.h"
+#include "ui/window_controls.h"
 
 class QComboBox;
 class QPrinter;
@@ -40,9 +40,8 @@ struct MainWindowServices {
     std::string programFolder;
 };
 
-// The program's one window: the choices on the left, the sheet table on the right. Controls
-// are QObjects named by their control names; the window answers for them by name and kind.
-class MainWindow : public QWidget, public ControlHost {
+// The program's one window: the choices on the left, the sheet table on the right.
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kWidth = 1428;
@@ -75,19 +74,9 @@ public:
     // to answer; false when a thread is still waiting on CUPS, which the program leaves behind.
     bool FinishPrintSystemCalls(std::chrono::milliseconds limit);
 
-    // ControlHost
-    std::vector<std::string> ControlsOfKind(const std::string& kindName) const override;
-    bool IsChecked(const std::string& name) const override;
-    void SetChecked(const std::string& name, bool checked) override;
-    std::string ContentText(const std::string& name) const override;
-    void SetContentText(const std::string& name, const std::string& text) override;
-    int CurrentIndex(const std::string& name) const override;
-    void SetCurrentIndex(const std::string& name, int index) override;
-    int ItemCount(const std::string& name) const override;
-    std::string ItemText(const std::string& name, int index) const override;
-    int ItemValue(const std::string& name, int index) const override;
-    int AppendItem(const std::string& name, const std::string& text, int value = 0) override;
-    void ClearItems(const std::string& name) override;
+    // The window's controls, by name and kind.
+    WindowControls& controls() { return *m_controls; }
+    const WindowControls& controls() const { return *m_controls; }
 
 protected:
     bool event(QEvent* event) override;
@@ -95,18 +84,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildControls();
     void connectEvents();
     void setTabOrder();
-    void widenBlanks();
     void putInScrollAreas();
-    QComboBox* combo(const std::string& name) const;
-    QWidget* control(const std::string& name) const;
 
     struct Owned;
     std::unique_ptr<Owned> m_owned;
     std::string m_programFolder;
     std::unique_ptr<TableModel> m_table;
+    std::unique_ptr<WindowControls> m_controls;
     std::unique_ptr<SheetMaker> m_sheetMaker;
     std::unique_ptr<PrintActions> m_printActions;
     TableWidget* m_tableWidget = nullptr;

@@ -13,12 +13,12 @@ void OnMainWindowCreated(MainWindow& window, PrintActions& printActions) {
     if (!IsFolder(dataFolder)) MakeFolder(dataFolder);
     const std::string settings = SettingsFilePath(window.programFolder());
     RemoveStaleTemporaries(settings);
-    RestoreControlStates(window, settings);
-    printActions.ListPrinters(window);
+    RestoreControlStates(window.controls(), settings);
+    printActions.ListPrinters(window.controls());
 }
 
 void OnMainWindowDestroying(MainWindow& window) {
-    SaveControlStates(window, SettingsFilePath(window.programFolder()));
+    SaveControlStates(window.controls(), SettingsFilePath(window.programFolder()));
 }
 
 }  // namespace suantiji

@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -13,7 +12,6 @@
 
 #include "bench/support/quiet_window.h"
 #include "common/save_dialog.h"
-#include "output/font_substitutes.h"
 #include "output/save_picture.h"
 #include "output/table_widget.h"
 #include "output/window_capture.h"
@@ -84,15 +82,3 @@ void BM_WriteOnly(benchmark::State& state) {
 BENCHMARK(BM_WriteOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    suantiji::InstallFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 
 #include "output/print_sheet.h"
 #include "output/table_painter.h"
-#include "tests/output/table_test_app.h"
 #include "tests/output/table_test_support.h"
 
 namespace suantiji {
@@ -14,7 +13,6 @@ namespace {
 
 // Painting a laid-out 21 × 13 sheet, as the widget and the picture do (budget: 5 ms).
 void BM_PaintSheet(benchmark::State& state) {
-    testing::EnsureApplication();
     TableModel model;
     testing::LayOutSheet(model);
     QImage image(model.ControlWidth(), model.ControlHeight(), QImage::Format_RGB32);
@@ -34,7 +32,6 @@ BENCHMARK(BM_PaintSheet)->Unit(benchmark::kMillisecond)->Repetitions(10)->Report
 void BM_PrintSheet(benchmark::State& state) {
     unsetenv("PRINTER");
     unsetenv("LPDEST");
-    testing::EnsureApplication();
     TableModel model;
     testing::LayOutSheet(model);
     for (auto _ : state) {
@@ -52,5 +49,3 @@ BENCHMARK(BM_PrintSheet)
 
 }  // namespace
 }  // namespace suantiji
-
-BENCHMARK_MAIN();

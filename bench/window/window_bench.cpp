@@ -3,13 +3,11 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPushButton>
 #include <filesystem>
 
 #include "bench/support/quiet_window.h"
-#include "output/font_substitutes.h"
 #include "output/table_widget.h"
 #include "ui/main_window.h"
 
@@ -44,13 +42,3 @@ void BM_GenerateButtonToPaintedSheet(benchmark::State& state) {
 BENCHMARK(BM_GenerateButtonToPaintedSheet)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    suantiji::InstallFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -19,17 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FakeControlHost host = FakeControlHost::MainWindowDefaults();
     host.AddRadioButton("单选框_甲", false);
-    RestoreRadioButtonStates(host, profile);
-    RestoreCheckBoxStates(host, profile);
-    RestoreEditBoxStates(host, profile);
-    RestoreComboBoxStates(host, profile);
+    RestoreControlStates(host, profile);
     if (profile.ReadValue("编辑框", "编辑框_数字范围").size() > 3 * ProfileFile::kMaxValueBytes) {
         std::abort();
     }
 
-    SaveCheckBoxStates(host, profile);
-    SaveEditBoxStates(host, profile);
-    SaveComboBoxStates(host, profile, kPrinterComboExclusion);
+    SaveControlStates(host, profile);
     profile.WriteValue("组合框", "Fuzz_Key", "x\r\ny");
     if (profile.ReadValue("组合框", "fuzz_key") != "x  y") std::abort();
 

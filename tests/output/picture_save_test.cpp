@@ -100,16 +100,6 @@ QString run(const QString& program, const QStringList& arguments) {
 
 class SavePictureTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "picture_tests";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-            InstallFontSubstitutes();
-        }
-    }
-
     std::string programFolder() const { return m_dir.path().toStdString(); }
     std::string recordsFolder() const { return programFolder() + "/出题记录"; }
 

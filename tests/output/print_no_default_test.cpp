@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "output/print_sheet.h"
-#include "tests/output/table_test_app.h"
 #include "tests/output/table_test_support.h"
 
 namespace suantiji {
@@ -18,7 +17,6 @@ TEST(PrintSheetWithoutDefaultPrinter, AsksForAPrinterAndSendsNothingWhenCancelle
     setenv("CUPS_SERVER", "/nonexistent/suantiji-cups.sock", 1);
     unsetenv("PRINTER");
     unsetenv("LPDEST");
-    testing::EnsureApplication();
     TableModel model;
     testing::LayOutSheet(model);
     int asked = 0;

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/output/table_test_app.h"
 #include "tests/output/table_test_support.h"
 
 // Prints for real on the CUPS test printer (scripts/test-printer.sh) and reads back the PDF
@@ -53,7 +52,6 @@ protected:
     void SetUp() override {
         unsetenv("PRINTER");
         unsetenv("LPDEST");
-        testing::EnsureApplication();
         cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
         ASSERT_NE(dest, nullptr) << "no default printer: run scripts/test-printer.sh first";
         m_queue = dest->name;

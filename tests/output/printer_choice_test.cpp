@@ -36,7 +36,7 @@ private:
 
 std::vector<std::string> printerItems(const FakeControlHost& host) {
     std::vector<std::string> texts;
-    for (const auto& item : host.Items(kPrinterComboName)) {
+    for (const auto& item : host.Items(control::kPrinters)) {
         EXPECT_EQ(item.value, 0);
         texts.push_back(item.text);
     }
@@ -45,7 +45,7 @@ std::vector<std::string> printerItems(const FakeControlHost& host) {
 
 FakeControlHost emptyPrinterList() {
     FakeControlHost host;
-    host.AddComboBox(kPrinterComboName, {}, -1);
+    host.AddComboBox(control::kPrinters, {}, -1);
     return host;
 }
 
@@ -55,7 +55,7 @@ TEST(FillPrinterList, ListsPrintersInOrderAndSelectsTheDefaultOrTheQueueOfItsIns
         FakeSpooler spooler({"Lab", "Office", "Hall"}, defaultName);
         FillPrinterList(host, spooler);
         EXPECT_EQ(printerItems(host), (std::vector<std::string>{"Lab", "Office", "Hall"}));
-        EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 1) << defaultName;
+        EXPECT_EQ(host.CurrentIndex(control::kPrinters), 1) << defaultName;
     }
 }
 
@@ -64,39 +64,39 @@ TEST(FillPrinterList, SelectsNothingWithoutAnExactMatch) {
         FakeControlHost host = emptyPrinterList();
         FakeSpooler spooler({"Lab", "Office"}, defaultName);
         FillPrinterList(host, spooler);
-        EXPECT_EQ(host.CurrentIndex(kPrinterComboName), -1) << defaultName;
+        EXPECT_EQ(host.CurrentIndex(control::kPrinters), -1) << defaultName;
     }
     FakeControlHost host = emptyPrinterList();
     FakeSpooler none({}, "Office");
     FillPrinterList(host, none);
-    EXPECT_EQ(host.ItemCount(kPrinterComboName), 0);
-    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), -1);
+    EXPECT_EQ(host.ItemCount(control::kPrinters), 0);
+    EXPECT_EQ(host.CurrentIndex(control::kPrinters), -1);
 }
 
 TEST(FillPrinterList, AppendsAfterRestoredItemsAndSelectsAmongTheSystemsOnly) {
     FakeControlHost host;
-    host.AddComboBox(kPrinterComboName, {"Office", "Old"}, 1);
+    host.AddComboBox(control::kPrinters, {"Office", "Old"}, 1);
     FakeSpooler spooler({"Lab", "Office"}, "Office");
     FillPrinterList(host, spooler);
     EXPECT_EQ(printerItems(host), (std::vector<std::string>{"Office", "Old", "Lab", "Office"}));
-    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 3);
+    EXPECT_EQ(host.CurrentIndex(control::kPrinters), 3);
 }
 
 TEST(ApplyPrinterChoice, ReportsTheOutcomeAndChangesNothingElse) {
     FakeControlHost host = emptyPrinterList();
     FakeSpooler spooler({"Lab", "Office"}, "Office");
     FillPrinterList(host, spooler);
-    host.SetCurrentIndex(kPrinterComboName, 0);
+    host.SetCurrentIndex(control::kPrinters, 0);
     RecordingMessageBox messages;
     ApplyPrinterChoice(host, spooler, messages);
 
-    host.ClearItems(kPrinterComboName);
-    host.AppendItem(kPrinterComboName, "Gone");
-    host.SetCurrentIndex(kPrinterComboName, 0);
+    host.ClearItems(control::kPrinters);
+    host.AppendItem(control::kPrinters, "Gone");
+    host.SetCurrentIndex(control::kPrinters, 0);
     ApplyPrinterChoice(host, spooler, messages);
-    EXPECT_EQ(host.CurrentIndex(kPrinterComboName), 0);
+    EXPECT_EQ(host.CurrentIndex(control::kPrinters), 0);
 
-    host.SetCurrentIndex(kPrinterComboName, -1);
+    host.SetCurrentIndex(control::kPrinters, -1);
     ApplyPrinterChoice(host, spooler, messages);
 
     EXPECT_EQ(spooler.changes, (std::vector<std::string>{"Lab", "Gone", ""}));

@@ -152,18 +152,18 @@ TEST_F(CupsSpoolerTest, DefaultHonoursLpoptionsAndTheEnvironment) {
                                   "Default SheetPDF-1/draft\n";
     EXPECT_EQ(m_spooler.DefaultPrinterName(), "SheetPDF-1/draft");
     FakeControlHost host;
-    host.AddComboBox(kPrinterComboName, {}, -1);
+    host.AddComboBox(control::kPrinters, {}, -1);
     FillPrinterList(host, m_spooler);
-    EXPECT_EQ(host.ContentText(kPrinterComboName), "SheetPDF-1");
+    EXPECT_EQ(host.ContentText(control::kPrinters), "SheetPDF-1");
 }
 
 TEST_F(CupsSpoolerTest, ButtonMakesTheChosenQueueTheDefault) {
     FakeControlHost host;
-    host.AddComboBox(kPrinterComboName, {}, -1);
+    host.AddComboBox(control::kPrinters, {}, -1);
     FillPrinterList(host, m_spooler);
-    EXPECT_EQ(host.ContentText(kPrinterComboName), "SheetPDF-2");
+    EXPECT_EQ(host.ContentText(control::kPrinters), "SheetPDF-2");
 
-    host.SetCurrentIndex(kPrinterComboName, 0);
+    host.SetCurrentIndex(control::kPrinters, 0);
     MessageLog messages;
     ApplyPrinterChoice(host, m_spooler, messages);
     EXPECT_EQ(messages.texts, std::vector<std::string>{"默认打印机设置成功！"});
@@ -174,10 +174,10 @@ TEST_F(CupsSpoolerTest, ButtonReportsFailureWhenTheEnvironmentOutranksTheChoice)
     for (const char* variable : {"PRINTER", "LPDEST"}) {
         ::setenv(variable, "SheetPDF-2", 1);
         FakeControlHost host;
-        host.AddComboBox(kPrinterComboName, {}, -1);
+        host.AddComboBox(control::kPrinters, {}, -1);
         FillPrinterList(host, m_spooler);
-        host.SetCurrentIndex(kPrinterComboName, 0);
-        ASSERT_EQ(host.ContentText(kPrinterComboName), "SheetPDF-1");
+        host.SetCurrentIndex(control::kPrinters, 0);
+        ASSERT_EQ(host.ContentText(control::kPrinters), "SheetPDF-1");
         MessageLog messages;
         ApplyPrinterChoice(host, m_spooler, messages);
         EXPECT_EQ(messages.texts, std::vector<std::string>{"默认打印机设置失败！"}) << variable;

@@ -9,7 +9,6 @@
 
 #include "output/table_painter.h"
 #include "output/table_widget.h"
-#include "tests/output/table_test_app.h"
 #include "tests/output/table_test_support.h"
 
 namespace suantiji {
@@ -20,8 +19,6 @@ const QRgb kGrid = qRgb(192, 192, 192);
 
 class TablePaint : public ::testing::Test {
 protected:
-    void SetUp() override { testing::EnsureApplication(); }
-
     // The whole table painted at (0, 0) on a magenta background, so uncovered area shows.
     QImage paint(const TableModel& model, int width = 400, int height = 200) {
         QImage image(width, height, QImage::Format_RGB32);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "common/control_host.h"
+#include "common/control_table.h"
 
 namespace suantiji {
 
@@ -19,68 +21,69 @@ public:
         int value = 0;
     };
 
-    // The main window's stored controls in the window's control order, with their defaults.
+    // The main window's controls in the window's control order, with their defaults.
     static FakeControlHost MainWindowDefaults() {
+        std::vector<const ControlDesign*> designs;
+        for (const ControlDesign& design : ControlTable()) designs.push_back(&design);
+        std::sort(
+            designs.begin(), designs.end(),
+            [](const ControlDesign* a, const ControlDesign* b) { return a->order < b->order; });
         FakeControlHost host;
-        host.AddEditBox("编辑框_自定义字号", "12");
-        host.AddCheckBox("选择框_自定义字号", false);
-        host.AddCheckBox("选择框_左对齐", false);
-        host.AddCheckBox("选择框_显示表格线", false);
-        host.AddOther("标签5");
-        host.AddComboBox("组合框_设置行高", {"30", "31", "32", "33", "34", "35", "36"}, 4);
-        host.AddCheckBox("选择框_题目不重复", false);
-        host.AddCheckBox("选择框_每步整数", false);
-        host.AddCheckBox("选择框_括号题型单一出题", false);
-        host.AddCheckBox("选择框_括号题型混合出题", false);
-        host.AddComboBox("组合框_打印机", {}, -1);
-        host.AddCheckBox("选择框_显示答案", false);
-        host.AddComboBox("组合框_出题数量",
-                         {"10", "20", "30", "40", "50", "60", "70", "80", "90", "100"}, 9);
-        host.AddEditBox("编辑框_答案范围", "1000");
-        host.AddEditBox("编辑框_数字范围", "100");
-        host.AddCheckBox("选择框_除", false);
-        host.AddCheckBox("选择框_乘", false);
-        host.AddCheckBox("选择框_减", true);
-        host.AddCheckBox("选择框_加", true);
-        host.AddOther("标签4");
-        host.AddComboBox("组合框_n元运算", {"2", "3", "4", "5", "6", "7", "8", "9"}, 2);
+        for (const ControlDesign* design : designs) {
+            const std::string name(design->name);
+            switch (design->kind) {
+                case ControlKind::Check:
+                    host.AddCheckBox(name, design->checked);
+                    break;
+                case ControlKind::Edit:
+                case ControlKind::SpinEdit:
+                    host.AddEditBox(name, std::string(design->caption));
+                    break;
+                case ControlKind::Combo:
+                    host.AddComboBox(
+                        name, std::vector<std::string>(design->items.begin(), design->items.end()),
+                        design->selected);
+                    break;
+                default:
+                    host.AddOther(name);
+            }
+        }
         return host;
     }
 
-    void AddCheckBox(const std::string& name, bool checked) {
+    void AddCheckBox(std::string_view name, bool checked) {
         add(name, kKindCheckBox).checked = checked;
     }
-    void AddRadioButton(const std::string& name, bool checked) {
+    void AddRadioButton(std::string_view name, bool checked) {
         add(name, kKindRadioButton).checked = checked;
     }
-    void AddEditBox(const std::string& name, const std::string& text) {
+    void AddEditBox(std::string_view name, const std::string& text) {
         add(name, kKindEditBox).text = text;
     }
-    void AddComboBox(const std::string& name, const std::vector<std::string>& items,
-                     int selection) {
+    void AddComboBox(std::string_view name, const std::vector<std::string>& items, int selection) {
         Control& control = add(name, kKindComboBox);
         for (const std::string& text : items) control.items.push_back({text, 0});
         control.selection = selection;
     }
     // A label, button or group box: present in the window, never stored.
-    void AddOther(const std::string& name) { add(name, "其他"); }
+    void AddOther(std::string_view name) { add(name, "其他"); }
 
     // What was last written as a drop-down list's content text.
-    std::string StoredContentText(const std::string& name) const {
+    std::string StoredContentText(std::string_view name) const {
         const Control* control = find(name);
         return control ? control->text : std::string();
     }
-    std::vector<Item> Items(const std::string& name) const {
+    std::vector<Item> Items(std::string_view name) const {
         const Control* control = find(name);
         return control ? control->items : std::vector<Item>();
     }
     // How often anything changed the control's list, selection or state.
-    int ChangeCount(const std::string& name) const {
+    int ChangeCount(std::string_view name) const {
         const Control* control = find(name);
         return control ? control->changes : 0;
     }
 
-    std::vector<std::string> ControlsOfKind(const std::string& kindName) const override {
+    std::vector<std::string> ControlsOfKind(std::string_view kindName) const override {
         std::vector<std::string> names;
         for (const Control& control : m_controls) {
             if (control.kind == kindName) names.push_back(control.name);
@@ -88,63 +91,63 @@ public:
         return names;
     }
 
-    bool IsChecked(const std::string& name) const override {
+    bool IsChecked(std::string_view name) const override {
         const Control* control = find(name);
         return control && control->checked;
     }
-    void SetChecked(const std::string& name, bool checked) override {
+    void SetChecked(std::string_view name, bool checked) override {
         if (Control* control = find(name)) {
             control->checked = checked;
             ++control->changes;
         }
     }
 
-    std::string ContentText(const std::string& name) const override {
+    std::string ContentText(std::string_view name) const override {
         const Control* control = find(name);
         if (!control) return {};
         if (control->kind == kKindComboBox) return ItemText(name, control->selection);
         return control->text;
     }
-    void SetContentText(const std::string& name, const std::string& text) override {
+    void SetContentText(std::string_view name, const std::string& text) override {
         if (Control* control = find(name)) {
             control->text = text;
             ++control->changes;
         }
     }
 
-    int CurrentIndex(const std::string& name) const override {
+    int CurrentIndex(std::string_view name) const override {
         const Control* control = find(name);
         return control ? control->selection : -1;
     }
-    void SetCurrentIndex(const std::string& name, int index) override {
+    void SetCurrentIndex(std::string_view name, int index) override {
         Control* control = find(name);
         if (!control) return;
         const int last = static_cast<int>(control->items.size()) - 1;
         control->selection = std::max(-1, std::min(index, last));
         ++control->changes;
     }
-    int ItemCount(const std::string& name) const override {
+    int ItemCount(std::string_view name) const override {
         const Control* control = find(name);
         return control ? static_cast<int>(control->items.size()) : 0;
     }
-    std::string ItemText(const std::string& name, int index) const override {
+    std::string ItemText(std::string_view name, int index) const override {
         const Control* control = find(name);
         if (!control || index < 0 || index >= static_cast<int>(control->items.size())) return {};
         return control->items[static_cast<std::size_t>(index)].text;
     }
-    int ItemValue(const std::string& name, int index) const override {
+    int ItemValue(std::string_view name, int index) const override {
         const Control* control = find(name);
         if (!control || index < 0 || index >= static_cast<int>(control->items.size())) return -1;
         return control->items[static_cast<std::size_t>(index)].value;
     }
-    int AppendItem(const std::string& name, const std::string& text, int value = 0) override {
+    int AppendItem(std::string_view name, const std::string& text, int value = 0) override {
         Control* control = find(name);
         if (!control || control->kind != kKindComboBox) return -1;
         control->items.push_back({text, value});
         ++control->changes;
         return static_cast<int>(control->items.size()) - 1;
     }
-    void ClearItems(const std::string& name) override {
+    void ClearItems(std::string_view name) override {
         if (Control* control = find(name)) {
             control->items.clear();
             control->selection = -1;
@@ -163,19 +166,19 @@ private:
         int changes = 0;
     };
 
-    Control& add(const std::string& name, const std::string& kind) {
+    Control& add(std::string_view name, const std::string& kind) {
         Control& control = m_controls.emplace_back();
-        control.name = name;
+        control.name = std::string(name);
         control.kind = kind;
         return control;
     }
-    Control* find(const std::string& name) {
+    Control* find(std::string_view name) {
         for (Control& control : m_controls) {
             if (control.name == name) return &control;
         }
         return nullptr;
     }
-    const Control* find(const std::string& name) const {
+    const Control* find(std::string_view name) const {
         return const_cast<FakeControlHost*>(this)->find(name);
     }
 

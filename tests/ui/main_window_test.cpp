@@ -88,7 +88,7 @@ protected:
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
-    std::string text(const char* name) { return m_window->ContentText(name); }
+    std::string text(const char* name) { return m_window->controls().ContentText(name); }
 
     fs::path m_folder;
     NotingMessageBox m_messages;
@@ -106,11 +106,12 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
         EXPECT_EQ(image.size(), QSize(size, size));
         EXPECT_TRUE(image.hasAlphaChannel()) << size;
     }
-    for (const char* name : {"选择框_加", "选择框_减"}) EXPECT_TRUE(m_window->IsChecked(name));
+    for (const char* name : {"选择框_加", "选择框_减"})
+        EXPECT_TRUE(m_window->controls().IsChecked(name));
     for (const char* name : {"选择框_乘", "选择框_除", "选择框_显示答案", "选择框_括号题型混合出题",
                              "选择框_括号题型单一出题", "选择框_每步整数", "选择框_题目不重复",
                              "选择框_显示表格线", "选择框_左对齐", "选择框_自定义字号"}) {
-        EXPECT_FALSE(m_window->IsChecked(name)) << name;
+        EXPECT_FALSE(m_window->controls().IsChecked(name)) << name;
     }
     EXPECT_EQ(text("组合框_n元运算"), "4");
     EXPECT_EQ(text("编辑框_数字范围"), "100");
@@ -118,10 +119,10 @@ TEST_F(MainWindowTest, FirstRunShowsTheDesignDefaults) {
     EXPECT_EQ(text("组合框_出题数量"), "100");
     EXPECT_EQ(text("组合框_设置行高"), "34");
     EXPECT_EQ(text("编辑框_自定义字号"), "12");
-    EXPECT_EQ(m_window->ItemCount("组合框_出题数量"), 10);
-    EXPECT_EQ(m_window->ItemText("组合框_出题数量", 0), "10");
-    EXPECT_EQ(m_window->ItemCount("组合框_n元运算"), 8);
-    EXPECT_EQ(m_window->ItemCount("组合框_设置行高"), 7);
+    EXPECT_EQ(m_window->controls().ItemCount("组合框_出题数量"), 10);
+    EXPECT_EQ(m_window->controls().ItemText("组合框_出题数量", 0), "10");
+    EXPECT_EQ(m_window->controls().ItemCount("组合框_n元运算"), 8);
+    EXPECT_EQ(m_window->controls().ItemCount("组合框_设置行高"), 7);
 }
 
 // The request as the generator reads it from the window a person sees: the box marked "×"
@@ -139,11 +140,12 @@ TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
     for (const auto& [mark, operators] : steps) {
         ASSERT_TRUE(byMark.count(mark)) << mark.toStdString();
         QTest::mouseClick(byMark[mark], Qt::LeftButton);
-        EXPECT_EQ(ReadGenerationRequest(*m_window).operators, operators) << mark.toStdString();
+        EXPECT_EQ(ReadGenerationRequest(m_window->controls()).operators, operators)
+            << mark.toStdString();
     }
 
-    m_window->SetCurrentIndex("组合框_n元运算", -1);
-    m_window->SetCurrentIndex("组合框_出题数量", -1);
+    m_window->controls().SetCurrentIndex("组合框_n元运算", -1);
+    m_window->controls().SetCurrentIndex("组合框_出题数量", -1);
     for (const char* name : {"编辑框_数字范围", "编辑框_答案范围"}) {
         auto* edit = find<QLineEdit>(name);
         edit->clear();
@@ -151,7 +153,7 @@ TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
                         QStringLiteral("１２０"));
         QApplication::sendEvent(edit, &typed);  // as an input method hands over full-width text
     }
-    const GenerationRequest request = ReadGenerationRequest(*m_window);
+    const GenerationRequest request = ReadGenerationRequest(m_window->controls());
     EXPECT_EQ(request.operandCount, 0);
     EXPECT_EQ(request.questionCount, 0);
     EXPECT_EQ(request.numberLimit, 120);
@@ -159,43 +161,43 @@ TEST_F(MainWindowTest, RequestIsReadFromTheWindowAsShown) {
 }
 
 TEST_F(MainWindowTest, ControlsOfAKindComeInTheWindowsOrder) {
-    EXPECT_EQ(m_window->ControlsOfKind("选择框"),
+    EXPECT_EQ(m_window->controls().ControlsOfKind("选择框"),
               (std::vector<std::string>{
                   "选择框_自定义字号", "选择框_左对齐", "选择框_显示表格线", "选择框_题目不重复",
                   "选择框_每步整数", "选择框_括号题型单一出题", "选择框_括号题型混合出题",
                   "选择框_显示答案", "选择框_除", "选择框_乘", "选择框_减", "选择框_加"}));
     EXPECT_EQ(
-        m_window->ControlsOfKind("编辑框"),
+        m_window->controls().ControlsOfKind("编辑框"),
         (std::vector<std::string>{"编辑框_自定义字号", "编辑框_答案范围", "编辑框_数字范围"}));
-    EXPECT_EQ(m_window->ControlsOfKind("组合框"),
+    EXPECT_EQ(m_window->controls().ControlsOfKind("组合框"),
               (std::vector<std::string>{"组合框_设置行高", "组合框_打印机", "组合框_出题数量",
                                         "组合框_n元运算"}));
-    EXPECT_TRUE(m_window->ControlsOfKind("单选框").empty());
-    EXPECT_TRUE(m_window->ControlsOfKind("按钮").empty());
+    EXPECT_TRUE(m_window->controls().ControlsOfKind("单选框").empty());
+    EXPECT_TRUE(m_window->controls().ControlsOfKind("按钮").empty());
 }
 
 TEST_F(MainWindowTest, ComboBoxAccessorsClampAndReadOutsideTheList) {
     const std::string name = "组合框_设置行高";
-    m_window->SetCurrentIndex(name, 99);
-    EXPECT_EQ(m_window->CurrentIndex(name), 6);
+    m_window->controls().SetCurrentIndex(name, 99);
+    EXPECT_EQ(m_window->controls().CurrentIndex(name), 6);
     EXPECT_EQ(text("组合框_设置行高"), "36");
-    m_window->SetCurrentIndex(name, -7);
-    EXPECT_EQ(m_window->CurrentIndex(name), -1);
+    m_window->controls().SetCurrentIndex(name, -7);
+    EXPECT_EQ(m_window->controls().CurrentIndex(name), -1);
     EXPECT_EQ(text("组合框_设置行高"), "");
-    EXPECT_EQ(m_window->ItemText(name, 7), "");
-    EXPECT_EQ(m_window->ItemValue(name, -1), -1);
-    EXPECT_EQ(m_window->ItemValue(name, 0), 0);
-    m_window->SetCurrentIndex(name, 2);
-    m_window->SetContentText(name, "anything");  // a drop-down list reads its selection
+    EXPECT_EQ(m_window->controls().ItemText(name, 7), "");
+    EXPECT_EQ(m_window->controls().ItemValue(name, -1), -1);
+    EXPECT_EQ(m_window->controls().ItemValue(name, 0), 0);
+    m_window->controls().SetCurrentIndex(name, 2);
+    m_window->controls().SetContentText(name, "anything");  // a drop-down list reads its selection
     EXPECT_EQ(text("组合框_设置行高"), "32");
-    EXPECT_EQ(m_window->AppendItem(name, "40", -3), 7);
-    EXPECT_EQ(m_window->ItemValue(name, 7), -3);
-    EXPECT_EQ(m_window->CurrentIndex(name), 2);
-    m_window->ClearItems(name);
-    EXPECT_EQ(m_window->ItemCount(name), 0);
-    EXPECT_EQ(m_window->CurrentIndex(name), -1);
-    EXPECT_EQ(m_window->ItemValue("no such control", 0), -1);
-    EXPECT_EQ(m_window->AppendItem("no such control", "x"), -1);
+    EXPECT_EQ(m_window->controls().AppendItem(name, "40", -3), 7);
+    EXPECT_EQ(m_window->controls().ItemValue(name, 7), -3);
+    EXPECT_EQ(m_window->controls().CurrentIndex(name), 2);
+    m_window->controls().ClearItems(name);
+    EXPECT_EQ(m_window->controls().ItemCount(name), 0);
+    EXPECT_EQ(m_window->controls().CurrentIndex(name), -1);
+    EXPECT_EQ(m_window->controls().ItemValue("no such control", 0), -1);
+    EXPECT_EQ(m_window->controls().AppendItem("no such control", "x"), -1);
 }
 
 TEST_F(MainWindowTest, CustomFontSizeBoxFiltersTypingAndSpinsWithWrap) {
@@ -227,7 +229,7 @@ TEST_F(MainWindowTest, CustomFontSizeBoxFiltersTypingAndSpinsWithWrap) {
 
 TEST_F(MainWindowTest, RowHeightChoiceActsOnlyOnUserChoice) {
     auto* box = find<QComboBox>("组合框_设置行高");
-    m_window->SetCurrentIndex("组合框_设置行高", 0);  // from code: no event
+    m_window->controls().SetCurrentIndex("组合框_设置行高", 0);  // from code: no event
     EXPECT_EQ(m_window->table().RowHeight(1), 34);
     m_window->show();
     box->setFocus();
@@ -253,8 +255,8 @@ TEST_F(MainWindowTest, GridLineClickActsOnlyOnAShownSheet) {
 }
 
 TEST_F(MainWindowTest, GenerateButtonLaysOutACompleteSheet) {
-    m_window->SetChecked("选择框_显示答案", true);
-    m_window->SetChecked("选择框_乘", true);
+    m_window->controls().SetChecked("选择框_显示答案", true);
+    m_window->controls().SetChecked("选择框_乘", true);
     m_window->show();
     QTest::mouseClick(find<QPushButton>("按钮_出题"), Qt::LeftButton);
     const TableModel& table = m_window->table();
@@ -311,13 +313,14 @@ TEST_F(MainWindowTest, EveryQuestionAndAnswerFitsItsColumn) {
     };
     const Case cases[] = {{"9", "30000", "100000", nullptr}, {"6", "100", "1000", "24"}};
     for (const Case& c : cases) {
-        m_window->SetCurrentIndex("组合框_n元运算", std::stoi(c.operands) - 2);
-        m_window->SetContentText("编辑框_数字范围", c.numberLimit);
-        m_window->SetContentText("编辑框_答案范围", c.answerLimit);
-        m_window->SetChecked("选择框_自定义字号", c.customHeight != nullptr);
-        if (c.customHeight) m_window->SetContentText("编辑框_自定义字号", c.customHeight);
-        m_window->SetChecked("选择框_显示答案", true);
-        m_window->SetChecked("选择框_显示表格线", true);
+        m_window->controls().SetCurrentIndex("组合框_n元运算", std::stoi(c.operands) - 2);
+        m_window->controls().SetContentText("编辑框_数字范围", c.numberLimit);
+        m_window->controls().SetContentText("编辑框_答案范围", c.answerLimit);
+        m_window->controls().SetChecked("选择框_自定义字号", c.customHeight != nullptr);
+        if (c.customHeight)
+            m_window->controls().SetContentText("编辑框_自定义字号", c.customHeight);
+        m_window->controls().SetChecked("选择框_显示答案", true);
+        m_window->controls().SetChecked("选择框_显示表格线", true);
         ASSERT_TRUE(m_window->GenerateSheet());
         const TableModel& table = m_window->table();
         for (int row = 1; row <= 20; ++row) {
@@ -360,8 +363,8 @@ std::string readFile(const fs::path& path) {
 // both unticked.
 TEST_F(MainWindowTest, WholeStepsAndNoRepeatsHoldOnTheSheetAndAreKept) {
     m_window->show();
-    m_window->SetChecked("选择框_乘", true);
-    m_window->SetChecked("选择框_除", true);
+    m_window->controls().SetChecked("选择框_乘", true);
+    m_window->controls().SetChecked("选择框_除", true);
     QTest::mouseClick(find<QCheckBox>("选择框_每步整数"), Qt::LeftButton);
     QTest::mouseClick(find<QCheckBox>("选择框_题目不重复"), Qt::LeftButton);
     QTest::mouseClick(find<QPushButton>("按钮_出题"), Qt::LeftButton);
@@ -387,9 +390,9 @@ TEST_F(MainWindowTest, WholeStepsAndNoRepeatsHoldOnTheSheetAndAreKept) {
     services.spooler = &m_spooler;
     services.programFolder = m_folder.string();
     m_window = std::make_unique<MainWindow>(services);
-    EXPECT_TRUE(m_window->IsChecked("选择框_乘"));
-    EXPECT_FALSE(m_window->IsChecked("选择框_每步整数"));
-    EXPECT_FALSE(m_window->IsChecked("选择框_题目不重复"));
+    EXPECT_TRUE(m_window->controls().IsChecked("选择框_乘"));
+    EXPECT_FALSE(m_window->controls().IsChecked("选择框_每步整数"));
+    EXPECT_FALSE(m_window->controls().IsChecked("选择框_题目不重复"));
 }
 
 TEST_F(MainWindowTest, EnterDoesNothingAndEscapeClosesFromEveryKindOfControl) {
@@ -421,9 +424,9 @@ TEST_F(MainWindowTest, EnterDoesNothingAndEscapeClosesFromEveryKindOfControl) {
 TEST_F(MainWindowTest, StartUpMakesTheDataFolderAndListsThePrinters) {
     EXPECT_TRUE(fs::is_directory(m_folder / "data"));
     EXPECT_FALSE(fs::exists(m_folder / "data" / "config.abc"));
-    EXPECT_EQ(m_window->ItemCount("组合框_打印机"), 2);
+    EXPECT_EQ(m_window->controls().ItemCount("组合框_打印机"), 2);
     EXPECT_EQ(text("组合框_打印机"), "Lab");
-    m_window->SetCurrentIndex("组合框_打印机", 0);
+    m_window->controls().SetCurrentIndex("组合框_打印机", 0);
     QTest::mouseClick(find<QPushButton>("按钮_默认打印机设置"), Qt::LeftButton);
     // The print system answers on its own thread, through the event loop.
     for (int wait = 0; wait < 500 && m_messages.shown.empty(); ++wait) QTest::qWait(10);
@@ -442,17 +445,17 @@ TEST_F(MainWindowTest, FirstRunFileIsTheGoldenOneAndChoicesComeBack) {
     services.spooler = &m_spooler;
     services.programFolder = m_folder.string();
     m_window = std::make_unique<MainWindow>(services);
-    m_window->SetChecked("选择框_乘", true);
-    m_window->SetCurrentIndex("组合框_设置行高", 0);
+    m_window->controls().SetChecked("选择框_乘", true);
+    m_window->controls().SetCurrentIndex("组合框_设置行高", 0);
     find<QLineEdit>("编辑框_数字范围")->setText(QStringLiteral("say \"20\"\r\nor so"));
     m_window.reset();  // destroyed without a close: still saved
 
     m_window = std::make_unique<MainWindow>(services);
-    EXPECT_TRUE(m_window->IsChecked("选择框_乘"));
+    EXPECT_TRUE(m_window->controls().IsChecked("选择框_乘"));
     EXPECT_EQ(text("组合框_设置行高"), "30");
     EXPECT_EQ(text("编辑框_数字范围"), "say \"20\"\r\nor so");
-    EXPECT_EQ(m_window->table().RowHeight(1), 34);       // a restored choice raises no event
-    EXPECT_EQ(m_window->ItemCount("组合框_打印机"), 2);  // printers are never stored
+    EXPECT_EQ(m_window->table().RowHeight(1), 34);  // a restored choice raises no event
+    EXPECT_EQ(m_window->controls().ItemCount("组合框_打印机"), 2);  // printers are never stored
 }
 
 TEST_F(MainWindowTest, TabMovesFocusDownTheControls) {

@@ -94,9 +94,10 @@ TEST_F(PrintWindowTest, ServerThatNeverAnswersNeitherHoldsUpTheWindowNorPassesFo
     ASSERT_TRUE(m_window->GenerateSheet());
     const std::string first = m_window->table().GetCellText(1, 1);
 
-    EXPECT_EQ(m_window->ItemCount(kPrinterComboName), 0);  // the server never listed any
-    m_window->AppendItem(kPrinterComboName, "SheetPDF-1");
-    m_window->SetCurrentIndex(kPrinterComboName, 0);
+    EXPECT_EQ(m_window->controls().ItemCount(control::kPrinters),
+              0);  // the server never listed any
+    m_window->controls().AppendItem(control::kPrinters, "SheetPDF-1");
+    m_window->controls().SetCurrentIndex(control::kPrinters, 0);
     timer.restart();
     m_window->PrintSheet();
     m_window->ApplyPrinterChoice();
