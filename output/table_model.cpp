@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "common/text.h"
+
 namespace suantiji {
 
 namespace {
@@ -15,7 +17,7 @@ std::string cutFaceName(const std::string& face) {
     if (face.size() <= kMaxFaceBytes) return face;
     std::size_t end = kMaxFaceBytes;
     // Step back over continuation bytes so the cut lands on the start of a character.
-    while (end > 0 && (static_cast<unsigned char>(face[end]) & 0xC0) == 0x80) --end;
+    while (end > 0 && IsUtf8Continuation(face[end])) --end;
     return face.substr(0, end);
 }
 

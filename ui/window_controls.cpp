@@ -157,29 +157,22 @@ const WindowControls::Made* WindowControls::made(std::string_view name) const {
     return design != nullptr ? &m_made[placeOf(design)] : nullptr;
 }
 
-QWidget* WindowControls::widget(std::string_view name) const {
+template <typename T>
+T* WindowControls::typed(std::string_view name, T* Made::*pointer) const {
     const Made* m = made(name);
-    return m != nullptr ? m->widget : nullptr;
+    return m != nullptr ? m->*pointer : nullptr;
 }
 
+QWidget* WindowControls::widget(std::string_view name) const { return typed(name, &Made::widget); }
 QCheckBox* WindowControls::checkBox(std::string_view name) const {
-    const Made* m = made(name);
-    return m != nullptr ? m->check : nullptr;
+    return typed(name, &Made::check);
 }
-
-QLineEdit* WindowControls::editBox(std::string_view name) const {
-    const Made* m = made(name);
-    return m != nullptr ? m->edit : nullptr;
-}
-
+QLineEdit* WindowControls::editBox(std::string_view name) const { return typed(name, &Made::edit); }
 QComboBox* WindowControls::comboBox(std::string_view name) const {
-    const Made* m = made(name);
-    return m != nullptr ? m->combo : nullptr;
+    return typed(name, &Made::combo);
 }
-
 QPushButton* WindowControls::button(std::string_view name) const {
-    const Made* m = made(name);
-    return m != nullptr ? m->button : nullptr;
+    return typed(name, &Made::button);
 }
 
 std::vector<std::string> WindowControls::ControlsOfKind(std::string_view kindName) const {

@@ -59,6 +59,8 @@ private:
     };
 
     const Made* made(std::string_view name) const;
+    template <typename T>
+    T* typed(std::string_view name, T* Made::*pointer) const;
     void make(const ControlDesign& design, QWidget& window, TableModel& table);
     QWidget* makeTab(const ControlDesign& design, QWidget* parent);
     QWidget* makeLabel(const ControlDesign& design, QWidget* parent);
